@@ -1,0 +1,5 @@
+if(VALKRON_SANITIZE)
+  set(_valkron_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_compile_options(${_valkron_san})
+  add_link_options(${_valkron_san})
+endif()

@@ -1,0 +1,25 @@
+// The five sound effects, WAVE images compiled into the program.
+//
+// Slot 0 "#103" menu move, 1 "#111" menu choice, 2 "#112" shot,
+// 3 "#110" hit, 4 "#108" frag and match end.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct Window;
+
+// Opens the audio output and loads the five slots. Always 1; without an
+// audio device the game is silent.
+int32_t sound_init(Window* window);
+// Restarts the slot's sound from its beginning. 1 when started, 0 when there
+// is no audio or the slot is empty.
+int32_t play_sound(int32_t slot);
+// Gives everything back. Always 1.
+int32_t sound_shutdown();
+
+// Finds the "fmt " and "data" chunks of a RIFF WAVE image of image_size
+// bytes. Each output is optional (null to skip it). Returns 1 when every
+// requested output was found, 0 otherwise (outputs null / 0 then).
+int32_t parse_wave(const uint8_t* image, size_t image_size, const uint8_t** format,
+                   const uint8_t** data, uint32_t* data_size);

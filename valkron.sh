@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Set-up and build of Valkron Engine.
+#
+#   ./valkron.sh play       install what is missing, build, start the game
+#   ./valkron.sh test       install what is missing, build, run every test
+#   ./valkron.sh sanitize   the same tests in an AddressSanitizer/UBSan build
+#   ./valkron.sh fuzz [S]   build the libFuzzer targets and run each S seconds
+#
+# Every step is incremental: a second run rebuilds only what changed.
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$(pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+packages=(
+  g++ cmake make pkg-config
+  libgtest-dev libbenchmark-dev libpng-dev
+  libsdl2-dev libsdl2-mixer-dev
+  clang libclang-rt-14-dev
+  xvfb xauth xdotool imagemagick x11-utils sox
+)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+}
+
+# build_tree DIR [cmake options...]: configure once, then build incrementally.
+build_tree() {
+  local dir=$1; shift
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$dir" "$@" >/dev/null
+  fi
+  cmake --build "$dir" -j "$jobs"
+}
+
+case "${1:-}" in
+  play)
+    install_missing
+    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cd build/game
+    exec ../valkron
+    ;;
+  test)
+    install_missing
+    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    ctest --test-dir build --output-on-failure -j "$jobs"
+    ;;
+  sanitize)
+    install_missing
+    build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DVALKRON_SANITIZE=ON -DVALKRON_BENCH=OFF
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      LSAN_OPTIONS=suppressions=$root/tests/lsan.supp \
+      ctest --test-dir build-asan --output-on-failure -j "$jobs"
+    ;;
+  fuzz)
+    install_missing
+    seconds=${2:-60}
+    build_tree build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALKRON_FUZZ=ON \
+      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+    for fuzzer in build-fuzz/fuzz/fuzz_*; do
+      [ -x "$fuzzer" ] || continue
+      name=$(basename "$fuzzer")
+      mkdir -p "build-fuzz/corpus-$name"
+      "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 \
+        "build-fuzz/corpus-$name" "$root/tests/corpus/3ds" 2>&1 | tail -n 15
+    done
+    ;;
+  *)
+    sed -n '2,9p' "$0"
+    exit 2
+    ;;
+esac
