@@ -1,0 +1,22 @@
+// The star field, round start and match end.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/math3d.h"
+
+constexpr int32_t star_count = 150;
+extern Vec3 star_field[star_count];
+
+// Seeds the random generator from the clock and makes the 150 stars.
+void generate_star_field();
+void polar_to_cartesian(float radius, float degrees, float& x, float& y);
+// (rand() & 0xFFF) - 500
+float random_offset();
+// Both aeroplanes rolled half a turn, pitched by -30 degrees and placed at
+// a random offset (player 1 first).
+void place_aircraft_for_new_game();
+// Starts the next round, or ends the match at the frag limit.
+void reset_round();
+// Frees both aeroplanes' textures and scenes (null-safe).
+void release_match_models();
