@@ -10,6 +10,14 @@
 
 struct Window;
 
+// display_init's error codes.
+enum : int32_t {
+    DISPLAY_ERR_NO_WINDOW = 1,  // no window, or no video device
+    DISPLAY_ERR_SIZE = 2,       // a size the display cannot take
+    DISPLAY_ERR_DEVICE = 3,     // the renderer or its texture could not be made
+    DISPLAY_ERR_MEMORY = 4,     // the frame buffers could not be allocated
+};
+
 // Enters the display mode of width x height. 0 on success, otherwise a
 // non-zero error code (a size the display cannot take, no video device).
 int32_t display_init(Window* window, int32_t width, int32_t height);

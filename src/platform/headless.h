@@ -12,7 +12,9 @@ struct HeadlessDriver {
     // Return 0 to deliver no WM_TIMER for this tick (for example after
     // queueing a close).
     int32_t (*begin_tick)(uint64_t tick, void* user);
-    // After the WM_TIMER of `tick` was handled.
+    // After the WM_TIMER of `tick` was handled. Not called for a tick whose
+    // WM_TIMER was withheld (begin_tick returned 0) or dropped (the timer
+    // was stopped or re-armed by one of the tick's keys).
     void (*end_tick)(uint64_t tick, void* user);
     // display_present showed this frame (width x height pixels).
     void (*frame_presented)(const uint32_t* pixels, int32_t width, int32_t height, void* user);
@@ -36,12 +38,15 @@ void headless_queue_close();
 void headless_set_clock(uint32_t milliseconds);
 
 // Test controls: display_init refuses sizes larger than this (0 = any);
-// the next n locks fail.
+// the next n locks fail. (Otherwise the headless display takes any size
+// from 1 x 1 to 16384 x 16384, with or without a window.)
 void headless_set_display_limit(int32_t max_width, int32_t max_height);
 void headless_fail_next_locks(int32_t n);
 
-// Ticks delivered so far; whether the cursor is shown; the current timer
-// period (0 when stopped); which buffer the next frame draws into (1 = A).
+// The number of the latest tick begun (0 before the first; a tick whose
+// WM_TIMER was withheld still counts); whether the cursor is shown; the
+// current timer period (0 when stopped, at least 10 otherwise); which
+// buffer the next frame draws into (1 = A).
 uint64_t headless_tick();
 int32_t headless_cursor_shown();
 uint32_t headless_timer_period();

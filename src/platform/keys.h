@@ -6,6 +6,7 @@
 enum : uint32_t {
     VK_BACK = 0x08,
     VK_TAB = 0x09,
+    VK_CLEAR = 0x0C,  // keypad 5 with Num Lock off
     VK_RETURN = 0x0D,
     VK_SHIFT = 0x10,
     VK_CONTROL = 0x11,

@@ -18,6 +18,13 @@ int32_t play_sound(int32_t slot);
 // Gives everything back. Always 1.
 int32_t sound_shutdown();
 
+// Loads slot from a WAVE image instead of the program's resource (tools and
+// tests; the game never calls it). Replaces what the slot held. 1 when the
+// slot now holds the clip, 0 otherwise (no audio since sound_init, or an
+// image that is not a playable PCM clip: the slot is then empty). The image
+// is converted at once and not kept.
+int32_t sound_load_slot_from_image(int32_t slot, const uint8_t* image, size_t image_size);
+
 // Finds the "fmt " and "data" chunks of a RIFF WAVE image of image_size
 // bytes. Each output is optional (null to skip it). Returns 1 when every
 // requested output was found, 0 otherwise (outputs null / 0 then).

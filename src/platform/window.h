@@ -13,6 +13,7 @@ struct Window;  // opaque, owned by the backend
 enum : uint32_t {
     WM_DESTROY = 0x0002,
     WM_CLOSE = 0x0010,
+    WM_QUIT = 0x0012,  // the message window_get_message returns 0 for
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
     WM_TIMER = 0x0113,
@@ -53,7 +54,10 @@ int32_t window_send_message(Window* window, uint32_t message, uintptr_t wparam, 
 void window_post_quit_message(int32_t exit_code);
 
 // GetMessage: waits for the next message. Returns 0 when it is the quit
-// message (then out->wparam is the exit code), non-zero otherwise.
+// message (then out->wparam is the exit code), non-zero otherwise. Key and
+// close messages come before a WM_TIMER. When nothing could ever arrive (no
+// window, or in the headless backend no timer either) it returns the quit
+// message with code 0 instead of waiting forever.
 int32_t window_get_message(WindowMessage* out);
 
 // DispatchMessage: hands the message to the window procedure.

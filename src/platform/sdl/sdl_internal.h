@@ -1,0 +1,23 @@
+// What the SDL window system and the SDL display share.
+#pragma once
+
+#include "platform/window.h"
+
+#include <SDL.h>
+
+struct Window {
+    SDL_Window* sdl;
+    WindowProc proc;
+    int32_t alive;
+};
+
+// The live window, or null.
+Window* sdl_current_window();
+
+// Display events, from the message loop.
+void sdl_display_window_hidden(int32_t hidden);  // minimised / shown again
+void sdl_display_device_lost();                  // the renderer must be made anew
+void sdl_display_toggle_fullscreen();            // Alt+Enter
+void sdl_display_timer_period(uint32_t period_ms);  // 0 when stopped
+// The window goes away: gives back everything tied to it.
+void sdl_display_window_destroyed();

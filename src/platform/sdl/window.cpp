@@ -1,0 +1,276 @@
+// The window system on SDL2: one window, a message queue fed from SDL's
+// events, and a frame timer with the Win32 timer's rules.
+#include "platform/common/clock.h"
+#include "platform/common/frame_timer.h"
+#include "platform/common/key_message.h"
+#include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_platform.h"
+
+#include <deque>
+
+static Window the_window = {};
+static std::deque<WindowMessage> message_queue;
+static FrameTimer frame_timer = {};
+static int32_t quit_posted = 0;
+static int32_t quit_code = 0;
+static int32_t cursor_shown = 1;
+// The code each held key went down with, so that its release reports the
+// same code even if Num Lock or the layout changed meanwhile.
+static uint32_t held_vk[SDL_NUM_SCANCODES] = {};
+
+Window* sdl_current_window()
+{
+    return the_window.alive ? &the_window : nullptr;
+}
+
+static int32_t window_alive(const Window* window)
+{
+    return window == &the_window && the_window.alive;
+}
+
+Window* window_create(const char* title, int32_t width, int32_t height, WindowProc proc)
+{
+    if (!proc || width <= 0 || height <= 0 || the_window.alive) return nullptr;
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED,
+                                       SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_SHOWN);
+    if (!sdl) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return nullptr;
+    }
+    SDL_StopTextInput();
+    SDL_ShowCursor(cursor_shown ? SDL_ENABLE : SDL_DISABLE);
+    the_window.sdl = sdl;
+    the_window.proc = proc;
+    the_window.alive = 1;
+    timer_stop(&frame_timer);
+    for (uint32_t& vk : held_vk) vk = 0;
+    return &the_window;
+}
+
+void window_show_cursor(int32_t show)
+{
+    cursor_shown = show ? 1 : 0;
+    if (the_window.alive) SDL_ShowCursor(cursor_shown ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void window_set_timer(Window* window, uint32_t id, uint32_t period_ms)
+{
+    if (!window_alive(window)) return;
+    timer_arm(&frame_timer, id, period_ms, SDL_GetTicks64());
+    sdl_display_timer_period(frame_timer.period);
+}
+
+void window_kill_timer(Window* window, uint32_t id)
+{
+    if (!window_alive(window) || id != frame_timer.id) return;
+    timer_stop(&frame_timer);
+    sdl_display_timer_period(0);
+}
+
+static void destroy_window(Window* window)
+{
+    window_send_message(window, WM_DESTROY, 0, 0);
+    sdl_display_window_destroyed();
+    timer_stop(&frame_timer);
+    SDL_DestroyWindow(window->sdl);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    window->sdl = nullptr;
+    window->alive = 0;
+    for (auto it = message_queue.begin(); it != message_queue.end();) {
+        it = it->window == window ? message_queue.erase(it) : it + 1;
+    }
+}
+
+int32_t window_default_proc(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam)
+{
+    (void)wparam;
+    (void)lparam;
+    if (message == WM_CLOSE && window_alive(window)) destroy_window(window);
+    return 0;
+}
+
+int32_t window_send_message(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam)
+{
+    if (!window_alive(window)) return 0;
+    return window->proc(window, message, wparam, lparam);
+}
+
+void window_post_quit_message(int32_t exit_code)
+{
+    quit_posted = 1;
+    quit_code = exit_code;
+}
+
+static void queue_close()
+{
+    for (const WindowMessage& queued : message_queue)
+        if (queued.message == WM_CLOSE) return;
+    message_queue.push_back({&the_window, WM_CLOSE, 0, 0});
+}
+
+static void handle_key(const SDL_KeyboardEvent& key)
+{
+    int32_t down = key.type == SDL_KEYDOWN;
+    SDL_Scancode scancode = key.keysym.scancode;
+    if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return;
+    // The Alt keys themselves and, while Alt is held without Ctrl, every
+    // key going down are system keys: the game never sees them. Ctrl+Alt
+    // (AltGr on many layouts) types ordinary keys.
+    if (scancode == SDL_SCANCODE_LALT || scancode == SDL_SCANCODE_RALT) return;
+    int32_t alt = (key.keysym.mod & KMOD_ALT) != 0;
+    int32_t ctrl = (key.keysym.mod & KMOD_CTRL) != 0;
+    if (down && alt && !ctrl) {
+        if ((key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) && !key.repeat)
+            sdl_display_toggle_fullscreen();
+        return;
+    }
+    uint32_t vk;
+    if (down) {
+        vk = sdl_key_to_vk(scancode, key.keysym.sym, (key.keysym.mod & KMOD_NUM) != 0);
+        held_vk[scancode] = vk;
+    } else {
+        // A release always reaches the game, so no held-key flag sticks.
+        vk = held_vk[scancode] ? held_vk[scancode]
+                               : sdl_key_to_vk(scancode, key.keysym.sym, (key.keysym.mod & KMOD_NUM) != 0);
+        held_vk[scancode] = 0;
+    }
+    if (vk == 0) return;
+    message_queue.push_back({&the_window, uint32_t(down ? WM_KEYDOWN : WM_KEYUP), vk,
+                             key_message_lparam(down, key.repeat)});
+}
+
+static void handle_event(const SDL_Event& event)
+{
+    if (!the_window.alive) return;
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        handle_key(event.key);
+        break;
+    case SDL_QUIT:
+        queue_close();
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.windowID != SDL_GetWindowID(the_window.sdl)) break;
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: queue_close(); break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_HIDDEN: sdl_display_window_hidden(1); break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_EXPOSED: sdl_display_window_hidden(0); break;
+        default: break;
+        }
+        break;
+    case SDL_RENDER_DEVICE_RESET:
+        sdl_display_device_lost();
+        break;
+    default:
+        break;
+    }
+}
+
+int32_t window_get_message(WindowMessage* out)
+{
+    for (;;) {
+        SDL_Event event;
+        if (SDL_WasInit(SDL_INIT_EVENTS)) {
+            while (SDL_PollEvent(&event)) handle_event(event);
+        }
+        if (!message_queue.empty()) {
+            *out = message_queue.front();
+            message_queue.pop_front();
+            return 1;
+        }
+        if (quit_posted) {
+            quit_posted = 0;
+            *out = {nullptr, WM_QUIT, uintptr_t(intptr_t(quit_code)), 0};
+            return 0;
+        }
+        uint64_t now = SDL_GetTicks64();
+        if (the_window.alive && timer_take(&frame_timer, now)) {
+            *out = {&the_window, WM_TIMER, frame_timer.id, 0};
+            return 1;
+        }
+        if (!the_window.alive || !SDL_WasInit(SDL_INIT_EVENTS)) {
+            // No window: nothing could ever arrive, so end the loop.
+            *out = {nullptr, WM_QUIT, 0, 0};
+            return 0;
+        }
+        // Sleep until an event comes or the timer is due.
+        int64_t wait = timer_wait_ms(&frame_timer, now);
+        int32_t got = wait < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, int(wait));
+        if (got) handle_event(event);
+    }
+}
+
+int32_t window_dispatch_message(const WindowMessage* message)
+{
+    if (!message || !window_alive(message->window)) return 0;
+    return message->window->proc(message->window, message->message, message->wparam, message->lparam);
+}
+
+uint32_t platform_clock_ms()
+{
+    return platform_real_clock_ms();
+}
+
+const char* sdl_window_title()
+{
+    return the_window.alive ? SDL_GetWindowTitle(the_window.sdl) : "";
+}
+
+int32_t sdl_window_cursor_shown()
+{
+    return the_window.alive ? SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE : cursor_shown;
+}
+
+static void push_window_event(uint8_t which)
+{
+    if (!the_window.alive) return;
+    SDL_Event event = {};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = SDL_GetWindowID(the_window.sdl);
+    event.window.event = which;
+    SDL_PushEvent(&event);
+}
+
+void sdl_test_push_key(int32_t down, int32_t scancode, int32_t keycode, uint16_t modifiers, int32_t repeat)
+{
+    SDL_Event event = {};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = uint8_t(repeat ? 1 : 0);
+    event.key.keysym.scancode = SDL_Scancode(scancode);
+    event.key.keysym.sym = keycode;
+    uint16_t mod = 0;
+    if (modifiers & SDL_TEST_MOD_SHIFT) mod |= KMOD_LSHIFT;
+    if (modifiers & SDL_TEST_MOD_CTRL) mod |= KMOD_LCTRL;
+    if (modifiers & SDL_TEST_MOD_ALT) mod |= KMOD_LALT;
+    if (modifiers & SDL_TEST_MOD_NUM) mod |= KMOD_NUM;
+    event.key.keysym.mod = mod;
+    if (the_window.alive) event.key.windowID = SDL_GetWindowID(the_window.sdl);
+    SDL_PushEvent(&event);
+}
+
+void sdl_test_push_close()
+{
+    push_window_event(SDL_WINDOWEVENT_CLOSE);
+}
+
+void sdl_test_push_minimised(int32_t minimised)
+{
+    push_window_event(minimised ? SDL_WINDOWEVENT_MINIMIZED : SDL_WINDOWEVENT_RESTORED);
+}
+
+void sdl_test_push_device_reset()
+{
+    SDL_Event event = {};
+    event.type = SDL_RENDER_DEVICE_RESET;
+    SDL_PushEvent(&event);
+}
