@@ -10,7 +10,7 @@ namespace {
 // Reads count 4-byte records into out. The record buffer survives a short
 // read, so the pixels after the end of a short file repeat the last record
 // (a partly read record keeps the bytes of the one before it).
-void read_records(FILE* file, uint32_t* out, size_t count, PictureOrder order)
+bool read_records(FILE* file, uint32_t* out, size_t count, PictureOrder order)
 {
     unsigned char record[4] = {0, 0, 0, 0};
     unsigned char block[4096];
@@ -22,6 +22,9 @@ void read_records(FILE* file, uint32_t* out, size_t count, PictureOrder order)
                 have = std::fread(block, 1, sizeof block, file);
                 used = 0;
                 if (have == 0) {
+                    if (std::ferror(file)) {
+                        return false;
+                    }
                     ended = true;
                     break;
                 }
@@ -35,6 +38,7 @@ void read_records(FILE* file, uint32_t* out, size_t count, PictureOrder order)
                      (uint32_t{record[3]} << 24);
         }
     }
+    return true;
 }
 
 }  // namespace
@@ -50,8 +54,12 @@ Texture* load_texture(const char* file_name)
         std::free(texture);
         return nullptr;
     }
-    read_records(file, texture->pixels, 256 * 256, PictureOrder::texture);
+    const bool read = read_records(file, texture->pixels, 256 * 256, PictureOrder::texture);
     std::fclose(file);
+    if (!read) {
+        std::free(texture);
+        return nullptr;
+    }
     return texture;
 }
 
@@ -63,7 +71,7 @@ bool load_picture(const char* file_name, uint32_t* out, size_t count, PictureOrd
     if (!file) {
         return false;
     }
-    read_records(file, out, count, order);
+    const bool read = read_records(file, out, count, order);
     std::fclose(file);
-    return true;
+    return read;
 }

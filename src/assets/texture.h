@@ -10,7 +10,7 @@ struct Texture {
 };
 
 // Reads a 256 x 256 texture whose records are red, green, blue, unused.
-// Null when the file cannot be opened. A short file is not an error: the
+// Null when the file cannot be opened or read. A short file is not an error: the
 // pixels after its end repeat the last record read (0 when none was read).
 Texture* load_texture(const char* file_name);
 void release_texture(Texture* texture);
@@ -22,5 +22,6 @@ enum class PictureOrder {
 };
 
 // Reads count pixels of a raw picture into out. Returns false only when the
-// file cannot be opened; a short file fills the rest as load_texture does.
+// file cannot be opened or read (a folder); a short file fills the rest as
+// load_texture does.
 bool load_picture(const char* file_name, uint32_t* out, size_t count, PictureOrder order);

@@ -176,3 +176,14 @@ TEST(LoadPicture, ShortFilesRepeatTheLastRecordAndMissingFilesFail)
 }
 
 }  // namespace
+
+TEST(LoadTexture, AFolderIsRefusedLikeAMissingFile)
+{
+    // fopen opens a folder for reading on Linux; its first read fails.
+    ScratchDir dir;
+    dir.make_dir("Models");
+    EXPECT_EQ(load_texture((dir.path() + "/Models").c_str()), nullptr);
+    std::vector<uint32_t> out(16, 0);
+    EXPECT_FALSE(load_picture((dir.path() + "/Models").c_str(), out.data(), out.size(),
+                              PictureOrder::unchanged));
+}
