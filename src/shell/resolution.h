@@ -6,5 +6,8 @@
 struct Window;
 
 // Rebuilds the display, buffers and engine at width x height and starts the
-// intro again. 1 when done, 0 when it gave up early.
+// intro again. A display that refuses the size keeps the size in force (the
+// intro still plays again). 1 when done, 0 when memory for the new buffers
+// ran out and the buffers of the size in force stayed. Without the intro
+// model the menu follows at once.
 int32_t change_resolution(Window* window, int32_t width, int32_t height);

@@ -57,13 +57,37 @@ extern Window* main_window;
 // resolution_index for a screen height: 300 -> 0 ... 768 -> 5, others 0.
 int32_t resolution_index_for_height(int32_t height);
 
+// A pixel buffer of count pixels (at least one); null when count is
+// negative or memory runs out.
+uint32_t* allocate_pixels(int64_t count);
+// Pixels of the view buffer for a screen: (height / 2) x width, or the
+// (width / 2) x height of one player's view when that is more (odd
+// heights). Negative for a negative size.
+int64_t view_buffer_pixels(int32_t width, int32_t height);
+
 // Reads "Data\Menu.tex" into menu_picture and scales it into
 // menu_background (width x height). False when the file cannot be opened.
 bool load_menu_background(int32_t width, int32_t height);
+// Scales menu_picture into menu_background (width x height), nearest
+// neighbour.
+void scale_menu_background(int32_t width, int32_t height);
 // Reads "Data\Target.tex" into target_picture and clears its red pixels.
 bool load_target_picture();
-// Loads the intro model into slot 0 and sets the intro camera.
+// Clearly red pixels (red above green + 10 and above blue + 10) become 0,
+// the transparent value.
+void clear_red_pixels(uint32_t* pixels, int32_t count);
+// Loads the intro model into slot 0 and sets the intro camera. False when
+// "models\intro.3ds" cannot be read or holds no mesh.
 bool load_intro_model();
+
+// Every global the program relies on, at its program-start value (settings
+// defaults, mode flags, menu and credits phases, controls, the match
+// state), so that one process can run the game more than once.
+void reset_program_state();
+
+// credits_picture from quorba_texture: two transposed halves side by side,
+// white (0xFFFFFFFF) where nothing is copied.
+void build_credits_picture();
 
 // The program: start-up, message loop, clean-up. Returns the exit code.
 int32_t WinMain(void* instance, void* previous_instance, const char* command_line,

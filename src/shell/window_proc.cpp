@@ -1,0 +1,146 @@
+#include "shell/window_proc.h"
+
+#include <cstring>
+
+#include "engine/engine.h"
+#include "game/match.h"
+#include "game/world.h"
+#include "platform/display.h"
+#include "platform/keys.h"
+#include "platform/sound.h"
+#include "platform/window.h"
+#include "shell/credits.h"
+#include "shell/keyboard.h"
+#include "shell/menu.h"
+#include "shell/screens.h"
+#include "shell/settings.h"
+#include "shell/startup.h"
+
+int32_t intro_active = 0;
+int32_t winner_active = 0;
+int32_t menu_active = 0;
+int32_t help_active = 0;
+int32_t credits_active = 0;
+int32_t match_active = 0;
+
+int32_t screen_timer = 0;
+int32_t name_edit = 0;
+int32_t match_winner = 0;
+
+void darken_frame(uint32_t* frame, int32_t count)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t p = frame[i];
+        const uint32_t red = (p >> 18) & 0xFF;
+        const uint32_t green = (p >> 10) & 0x3F;
+        const uint32_t blue = (p >> 2) & 0x3F;
+        frame[i] = (red << 16) | (green << 8) | blue;
+    }
+}
+
+namespace {
+
+int32_t frame_pixel_count()
+{
+    if (res_x <= 0 || res_y <= 0) {
+        return 0;
+    }
+    return res_x * res_y;
+}
+
+// One WM_TIMER: lock, draw the current screen, present. A failed lock skips
+// the tick whole.
+void run_frame()
+{
+    if (display_lock_frame(&engine.frame_buffer) == 0) {
+        return;
+    }
+    if (intro_active == 1) {
+        intro_frame();
+        display_present();
+        return;
+    }
+    if (winner_active == 1) {
+        winner_frame();
+        display_present();
+        return;
+    }
+    if (menu_active == 1) {
+        const int32_t count = frame_pixel_count();
+        if (count > 0) {
+            std::memcpy(engine.frame_buffer, menu_background, static_cast<size_t>(count) * 4);
+        }
+        if (help_active == 1) {
+            darken_frame(engine.frame_buffer, count);
+            draw_help();
+        } else if (credits_active == 1) {
+            darken_frame(engine.frame_buffer, count);
+            credits_frame();
+        } else {
+            menu_frame();
+        }
+        display_present();
+        return;
+    }
+    if (match_active == 1) {
+        match_frame();  // presents the frame itself
+        return;
+    }
+    display_present();
+}
+
+void escape_key(Window* window)
+{
+    if (match_active == 0 && intro_active == 0 && winner_active == 0 && help_active == 0 &&
+        credits_active == 0) {
+        // The plain menu (also while a name is typed): save and leave.
+        write_settings();
+        window_show_cursor(1);
+        window_send_message(window, WM_CLOSE, 0, 0);
+    } else if (intro_active == 1) {
+        screen_timer = 995;
+    } else if (winner_active == 1) {
+        screen_timer = 995;
+    } else if (match_active == 1) {
+        release_match_models();
+        match_active = 0;
+        menu_active = 1;
+    } else if (help_active == 1) {
+        help_active = 0;
+    } else if (credits_active == 1) {
+        credits_active = 0;
+    }
+}
+
+}  // namespace
+
+int32_t window_proc(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam)
+{
+    switch (message) {
+    case WM_TIMER:
+        run_frame();
+        return 0;
+    case WM_KEYDOWN: {
+        const uint32_t key = static_cast<uint32_t>(wparam);
+        if (key == VK_ESCAPE) {
+            escape_key(window);
+        } else if (match_active == 1) {
+            key_down(key);
+        } else if (menu_active == 1) {
+            menu_key(key);
+        }
+        return 0;
+    }
+    case WM_KEYUP:
+        key_up(static_cast<uint32_t>(wparam));
+        return 0;
+    case WM_DESTROY:
+        engine_release();
+        sound_shutdown();
+        display_shutdown();
+        window_post_quit_message(0);
+        return 0;
+    default:
+        return window_default_proc(window, message, wparam, lparam);
+    }
+}

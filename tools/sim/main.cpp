@@ -1,0 +1,571 @@
+// valkron-sim: runs the game exactly as the game binary does, in the current
+// directory, on the headless platform, one timer tick after another; keys
+// come from a script, frames go to PNG files and a JSON Lines trace.
+//
+//   valkron-sim [--ticks N] [--seed S] [--keys FILE|-] [--png TICK:PATH]...
+//               [--trace PATH|-]
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cinttypes>
+#include <cmath>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "game/aircraft.h"
+#include "game/weapons.h"
+#include "platform/headless.h"
+#include "platform/keys.h"
+#include "png_writer.h"
+#include "shell/menu.h"
+#include "shell/startup.h"
+#include "shell/window_proc.h"
+
+namespace {
+
+const char usage[] =
+    "usage: valkron-sim [--ticks N] [--seed S] [--keys FILE|-] [--png TICK:PATH]... "
+    "[--trace PATH|-]";
+
+struct KeyEvent {
+    uint64_t tick;
+    int32_t down;
+    uint32_t key;
+};
+
+struct PngRequest {
+    uint64_t tick;
+    std::string path;
+    bool written = false;
+};
+
+struct Options {
+    uint64_t ticks = 1000;
+    bool seeded = false;
+    uint32_t seed = 0;
+    std::string keys;  // empty: none; "-": standard input
+    std::vector<PngRequest> pngs;
+    std::string trace;  // empty: none; "-": standard output
+};
+
+struct Run {
+    Options options;
+    // File scripts: every event, in tick order (file order within a tick).
+    std::vector<KeyEvent> events;
+    size_t next_event = 0;
+    // Standard-input scripts: events read but not yet delivered, and how far
+    // the input lets the run go.
+    bool live_input = false;
+    bool input_ended = false;
+    uint64_t allowed_until = 0;
+    int input_line = 0;
+    std::vector<KeyEvent> waiting;
+
+    FILE* trace = nullptr;
+    uint64_t tick = 0;       // the tick begun last
+    bool tick_ended = true;  // its trace line was written
+    std::vector<int32_t> sounds;
+    bool presented = false;
+    uint64_t frame_hash = 0;
+
+    bool failed = false;  // a bad script line met while running
+    int exit_code = 0;
+};
+
+[[noreturn]] void fail_arguments(const char* format, ...)
+{
+    std::fputs("valkron-sim: ", stderr);
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fputc('\n', stderr);
+    std::exit(2);
+}
+
+bool parse_unsigned(const char* text, uint64_t max, uint64_t& out)
+{
+    if (!std::isdigit(static_cast<unsigned char>(text[0]))) {
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (errno != 0 || *end != '\0' || value > max) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+bool equal_ignoring_case(const std::string& a, const char* b)
+{
+    if (a.size() != std::strlen(b)) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A virtual-key code from a number (0x26 or 38) or a key name.
+bool parse_key(const std::string& word, uint32_t& key)
+{
+    if (word.empty()) {
+        return false;
+    }
+    if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) {
+        char* end = nullptr;
+        errno = 0;
+        const unsigned long value = std::strtoul(word.c_str() + 2, &end, 16);
+        if (errno != 0 || *end != '\0' || value > 0xFF || !std::isxdigit(static_cast<unsigned char>(word[2]))) {
+            return false;
+        }
+        key = static_cast<uint32_t>(value);
+        return true;
+    }
+    if (word.size() == 1) {
+        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])));
+        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
+            key = static_cast<uint32_t>(c);  // letters and digits are their own codes
+            return true;
+        }
+    }
+    uint64_t number = 0;
+    if (parse_unsigned(word.c_str(), 0xFF, number)) {
+        key = static_cast<uint32_t>(number);
+        return true;
+    }
+    static const struct {
+        const char* name;
+        uint32_t key;
+    } names[] = {
+        {"Up", VK_UP},         {"Down", VK_DOWN},     {"Left", VK_LEFT},   {"Right", VK_RIGHT},
+        {"Insert", VK_INSERT}, {"Delete", VK_DELETE}, {"Home", VK_HOME},   {"End", VK_END},
+        {"Escape", VK_ESCAPE}, {"Enter", VK_RETURN},  {"Backspace", VK_BACK}, {"Space", VK_SPACE},
+    };
+    for (const auto& n : names) {
+        if (equal_ignoring_case(word, n.name)) {
+            key = n.key;
+            return true;
+        }
+    }
+    if (word.size() >= 2 && (word[0] == 'F' || word[0] == 'f')) {
+        uint64_t f = 0;
+        if (parse_unsigned(word.c_str() + 1, 12, f) && f >= 1) {
+            key = VK_F1 + static_cast<uint32_t>(f) - 1;
+            return true;
+        }
+    }
+    if (word.size() == 4 && equal_ignoring_case(word.substr(0, 3), "Num") &&
+        std::isdigit(static_cast<unsigned char>(word[3]))) {
+        key = VK_NUMPAD0 + static_cast<uint32_t>(word[3] - '0');
+        return true;
+    }
+    return false;
+}
+
+enum class LineKind { empty, key, go, bad };
+
+// One script line: "TICK down KEY", "TICK up KEY", "TICK go", blank or "#".
+LineKind parse_script_line(const char* text, KeyEvent& event, uint64_t& go_tick)
+{
+    std::vector<std::string> words;
+    std::string word;
+    for (const char* p = text;; ++p) {
+        if (*p == '\0' || std::isspace(static_cast<unsigned char>(*p))) {
+            if (!word.empty()) {
+                words.push_back(word);
+                word.clear();
+            }
+            if (*p == '\0') {
+                break;
+            }
+        } else {
+            word += *p;
+        }
+    }
+    if (words.empty() || words[0][0] == '#') {
+        return LineKind::empty;
+    }
+    uint64_t tick = 0;
+    if (!parse_unsigned(words[0].c_str(), UINT64_MAX, tick) || tick == 0) {
+        return LineKind::bad;
+    }
+    if (words.size() == 2 && words[1] == "go") {
+        go_tick = tick;
+        return LineKind::go;
+    }
+    if (words.size() != 3 || (words[1] != "down" && words[1] != "up")) {
+        return LineKind::bad;
+    }
+    event.tick = tick;
+    event.down = words[1] == "down" ? 1 : 0;
+    if (!parse_key(words[2], event.key)) {
+        return LineKind::bad;
+    }
+    return LineKind::key;
+}
+
+void read_key_file(Run& run, const std::string& path)
+{
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (!file) {
+        fail_arguments("cannot read the key script %s", path.c_str());
+    }
+    char line[512];
+    int number = 0;
+    while (std::fgets(line, sizeof line, file)) {
+        ++number;
+        KeyEvent event{};
+        uint64_t go_tick = 0;
+        switch (parse_script_line(line, event, go_tick)) {
+        case LineKind::key:
+            run.events.push_back(event);
+            break;
+        case LineKind::bad:
+            std::fclose(file);
+            fail_arguments("%s:%d: bad key line", path.c_str(), number);
+        default:
+            break;
+        }
+    }
+    const bool error = std::ferror(file) != 0;
+    std::fclose(file);
+    if (error) {
+        fail_arguments("cannot read the key script %s", path.c_str());
+    }
+    std::stable_sort(run.events.begin(), run.events.end(),
+                     [](const KeyEvent& a, const KeyEvent& b) { return a.tick < b.tick; });
+}
+
+Options parse_options(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::puts(usage);
+            std::exit(0);
+        }
+        if (i + 1 >= argc) {
+            fail_arguments("%s: %s", arg.c_str(), arg.rfind("--", 0) == 0 ? "missing value" : "unknown argument");
+        }
+        const char* value = argv[++i];
+        if (arg == "--ticks") {
+            if (!parse_unsigned(value, UINT64_MAX - 1, options.ticks)) {
+                fail_arguments("--ticks: not a tick count: %s", value);
+            }
+        } else if (arg == "--seed") {
+            uint64_t seed = 0;
+            if (!parse_unsigned(value, UINT32_MAX, seed)) {
+                fail_arguments("--seed: not a seed from 0 to 4294967295: %s", value);
+            }
+            options.seeded = true;
+            options.seed = static_cast<uint32_t>(seed);
+        } else if (arg == "--keys") {
+            options.keys = value;
+        } else if (arg == "--png") {
+            const char* colon = std::strchr(value, ':');
+            uint64_t tick = 0;
+            if (!colon || colon[1] == '\0' ||
+                !parse_unsigned(std::string(value, colon).c_str(), UINT64_MAX, tick) || tick == 0) {
+                fail_arguments("--png: expected TICK:PATH, got %s", value);
+            }
+            options.pngs.push_back({tick, colon + 1, false});
+        } else if (arg == "--trace") {
+            options.trace = value;
+        } else {
+            fail_arguments("%s: unknown argument", arg.c_str());
+        }
+    }
+    return options;
+}
+
+// Standard-input scripts: reads on until the input allows tick to run.
+// False after a line for a tick already run, or a bad line.
+bool read_live_input(Run& run, uint64_t tick)
+{
+    char line[512];
+    while (!run.input_ended && run.allowed_until < tick) {
+        if (!std::fgets(line, sizeof line, stdin)) {
+            run.input_ended = true;
+            break;
+        }
+        ++run.input_line;
+        KeyEvent event{};
+        uint64_t go_tick = 0;
+        switch (parse_script_line(line, event, go_tick)) {
+        case LineKind::key:
+            if (event.tick < tick) {
+                std::fprintf(stderr, "valkron-sim: stdin:%d: tick %" PRIu64 " has already run\n",
+                             run.input_line, event.tick);
+                return false;
+            }
+            run.waiting.push_back(event);
+            break;
+        case LineKind::go:
+            run.allowed_until = std::max(run.allowed_until, go_tick);
+            break;
+        case LineKind::bad:
+            std::fprintf(stderr, "valkron-sim: stdin:%d: bad key line\n", run.input_line);
+            return false;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
+const char* mode_name()
+{
+    if (intro_active == 1) {
+        return "intro";
+    }
+    if (winner_active == 1) {
+        return "winner";
+    }
+    if (menu_active == 1) {
+        if (help_active == 1) {
+            return "help";
+        }
+        if (credits_active == 1) {
+            return "credits";
+        }
+        return "menu";
+    }
+    if (match_active == 1) {
+        return "match";
+    }
+    return "none";
+}
+
+// A float that reads back exactly; JSON has no NaN or infinity.
+void put_float(std::string& out, float value)
+{
+    char text[32];
+    if (std::isfinite(value)) {
+        std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+    } else {
+        std::snprintf(text, sizeof text, "null");
+    }
+    out += text;
+}
+
+void put_field(std::string& out, const char* name, long long value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "\"%s\":%lld,", name, value);
+    out += text;
+}
+
+void write_trace_line(Run& run)
+{
+    run.tick_ended = true;
+    if (!run.trace) {
+        return;
+    }
+    std::string line = "{";
+    put_field(line, "tick", static_cast<long long>(run.tick));
+    line += "\"mode\":\"";
+    line += mode_name();
+    line += "\",";
+    put_field(line, "screen_timer", screen_timer);
+    put_field(line, "menu_item", menu_item);
+    put_field(line, "name_edit", name_edit);
+    put_field(line, "res_x", res_x);
+    put_field(line, "res_y", res_y);
+    put_field(line, "frag_limit", frag_limit);
+    put_field(line, "frag_timer", frag_timer);
+    put_field(line, "shot_count", shot_count);
+    put_field(line, "match_winner", match_winner);
+    line += "\"sounds\":[";
+    for (size_t i = 0; i < run.sounds.size(); ++i) {
+        line += (i ? "," : "") + std::to_string(run.sounds[i]);
+    }
+    line += "],\"frame\":";
+    if (run.presented) {
+        char hash[24];
+        std::snprintf(hash, sizeof hash, "\"%016" PRIx64 "\"", run.frame_hash);
+        line += hash;
+    } else {
+        line += "null";
+    }
+    line += ",\"players\":[";
+    for (int p = 0; p < 2; ++p) {
+        const Aircraft& a = aircraft[p];
+        line += p ? ",{" : "{";
+        put_field(line, "energy", a.energy);
+        put_field(line, "frags", a.frags);
+        line += "\"speed\":";
+        put_float(line, a.speed);
+        line += ",\"thrust\":";
+        put_float(line, a.thrust);
+        line += ",\"yaw_rate\":";
+        put_float(line, a.yaw_rate);
+        line += ",\"pitch_rate\":";
+        put_float(line, a.pitch_rate);
+        line += ",";
+        put_field(line, "explosion_frame", a.explosion_frame);
+        line += "\"pos\":[";
+        for (int i = 12; i < 15; ++i) {
+            put_float(line, a.matrix.m[i]);
+            line += i < 14 ? "," : "]";
+        }
+        line += ",\"matrix\":[";
+        for (int i = 0; i < 16; ++i) {
+            put_float(line, a.matrix.m[i]);
+            line += i < 15 ? "," : "]";
+        }
+        line += "}";
+    }
+    line += "]}\n";
+    std::fputs(line.c_str(), run.trace);
+    std::fflush(run.trace);
+}
+
+int32_t begin_tick(uint64_t tick, void* user)
+{
+    Run& run = *static_cast<Run*>(user);
+    if (!run.tick_ended) {
+        // The tick before had no timer message (a resolution change stops
+        // and restarts the timer): its line, without a frame.
+        write_trace_line(run);
+    }
+    run.tick = tick;
+    run.tick_ended = false;
+    run.sounds.clear();
+    run.presented = false;
+    if (tick > run.options.ticks) {
+        headless_queue_close();
+        run.tick_ended = true;  // no tick of the game's own: no trace line
+        return 0;
+    }
+    if (run.live_input) {
+        if (!read_live_input(run, tick)) {
+            run.failed = true;
+            run.tick_ended = true;
+            headless_queue_close();
+            return 0;
+        }
+        std::vector<KeyEvent> later;
+        for (const KeyEvent& e : run.waiting) {
+            if (e.tick == tick) {
+                headless_queue_key(e.down, e.key);
+            } else {
+                later.push_back(e);
+            }
+        }
+        run.waiting.swap(later);
+    } else {
+        while (run.next_event < run.events.size() && run.events[run.next_event].tick <= tick) {
+            const KeyEvent& e = run.events[run.next_event++];
+            if (e.tick == tick) {
+                headless_queue_key(e.down, e.key);
+            }
+        }
+    }
+    return 1;
+}
+
+void end_tick(uint64_t tick, void* user)
+{
+    Run& run = *static_cast<Run*>(user);
+    if (tick == run.tick && !run.tick_ended) {
+        write_trace_line(run);
+    }
+}
+
+void frame_presented(const uint32_t* pixels, int32_t width, int32_t height, void* user)
+{
+    Run& run = *static_cast<Run*>(user);
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t p = pixels[i];
+        for (int b = 0; b < 4; ++b) {
+            hash ^= (p >> (8 * b)) & 0xFF;
+            hash *= 0x100000001b3ull;
+        }
+    }
+    run.presented = true;
+    run.frame_hash = hash;
+    for (PngRequest& png : run.options.pngs) {
+        if (png.tick != run.tick) {
+            continue;
+        }
+        if (write_png(png.path.c_str(), pixels, width, height)) {
+            png.written = true;
+        } else {
+            std::fprintf(stderr, "valkron-sim: cannot write %s\n", png.path.c_str());
+            run.exit_code = 1;
+        }
+    }
+}
+
+void sound_played(int32_t slot, void* user)
+{
+    static_cast<Run*>(user)->sounds.push_back(slot);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Run run;
+    run.options = parse_options(argc, argv);
+    if (run.options.keys == "-") {
+        run.live_input = true;
+    } else if (!run.options.keys.empty()) {
+        read_key_file(run, run.options.keys);
+    }
+    if (run.options.trace == "-") {
+        run.trace = stdout;
+    } else if (!run.options.trace.empty()) {
+        run.trace = std::fopen(run.options.trace.c_str(), "w");
+        if (!run.trace) {
+            fail_arguments("cannot write the trace %s", run.options.trace.c_str());
+        }
+    }
+
+    if (run.options.seeded) {
+        headless_set_clock(run.options.seed);
+    }
+    HeadlessDriver driver{};
+    driver.begin_tick = begin_tick;
+    driver.end_tick = end_tick;
+    driver.frame_presented = frame_presented;
+    driver.sound_played = sound_played;
+    driver.user = &run;
+    headless_set_driver(&driver);
+
+    WinMain(nullptr, nullptr, "", 1);
+
+    // The game ended itself during its last tick's keys (Exit): that tick
+    // still gets its line, with the sounds it played and no frame.
+    if (!run.tick_ended && !run.failed) {
+        write_trace_line(run);
+    }
+    headless_set_driver(nullptr);
+    for (const PngRequest& png : run.options.pngs) {
+        if (!png.written && run.exit_code == 0) {
+            std::fprintf(stderr, "valkron-sim: %s not written: tick %" PRIu64 " showed no frame\n",
+                         png.path.c_str(), png.tick);
+        }
+    }
+    if (run.trace && run.trace != stdout) {
+        std::fclose(run.trace);
+    }
+    if (run.failed) {
+        return 2;
+    }
+    return run.exit_code;
+}
