@@ -31,9 +31,17 @@ void plane_from_points(Plane& plane, float x1, float y1, float z1, float x2, flo
 void frustum_build(Plane* frustum[4], float extent_x, float extent_y, float focal_x, float focal_y);
 
 // 0 = dropped, 1 = inside (out holds the face unchanged), 2 = clipped (out
-// holds the pieces, whose vertices come from the clip pool).
+// holds the pieces, whose vertices come from the clip pool). A piece lying
+// wholly outside a later plane drops the whole face. Empties the clip pool
+// first, so the pieces of one face stay valid until the next call.
 int32_t clip_face(const Face& face, Plane* const frustum[4], ClipList& out);
+// One cut: a corner with distance >= 0 is inside. A cut face's pieces refer
+// only to new records from the clip pool (the two pieces of a face with one
+// corner outside share two of them). The pool holds the worst case of one
+// clip_face; a caller cutting by hand empties it with clip_pool_reset, and
+// gets count 0 rather than an overrun if it never does.
 ClipResult clip_against_plane(const Face& face, const Plane& plane);
+// Sets out's x, y, z, u, v where the edge from -> to crosses the plane.
 void edge_intersect(Vertex& out, const Vertex& from, const Vertex& to, const Plane& plane);
 
 // Empties the pool of vertex records made while clipping one face.

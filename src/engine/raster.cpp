@@ -1,0 +1,423 @@
+#include "engine/raster.h"
+
+#include <cmath>
+#include <cstddef>
+
+#include "engine/engine.h"
+
+// Precision: screen positions, depths, gradients and the per-pixel
+// attributes are floats. ceil is the C library's double function, so the
+// expressions that contain it (row counts, the first row, an edge's x on its
+// first row) are evaluated in double. The face angle is atan of a double sum
+// (the constants 0.3535 and 0.7853 are doubles), kept as a float; the shade
+// factor is the double cos of that float, passed on as a float. "65536 / w"
+// is a float division (an integer constant over a float).
+
+namespace {
+
+// Wrapping 32-bit addition and subtraction: the edge and texel steps add
+// like the machine's integer registers do, without signed overflow.
+inline int32_t wrap_add(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+inline int32_t wrap_sub(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+// Every corner within x in (-1, width) and y in (-1, height] keeps every
+// covered column in 0 .. width - 1 and every covered row in 0 .. height - 1.
+// Projected faces are always well inside; this only refuses faces that
+// would reach outside the buffers (and corners that are not numbers).
+bool face_fits_target(const Face& face)
+{
+    const float right = static_cast<float>(engine.width);
+    const float bottom = static_cast<float>(engine.height);
+    for (int k = 0; k < 3; ++k) {
+        const Vertex& v = *face.corner[k];
+        if (!(v.x > -1.0f && v.x < right && v.y > -1.0f && v.y <= bottom)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+struct GradientCorners {
+    float x0, y0, x1, y1, x2, y2;
+    float det;
+};
+
+// det = (y2 - y0)(x1 - x0) - (y0 - y1)(x0 - x2); 0 means no screen area.
+GradientCorners gradient_corners(const Face& face)
+{
+    GradientCorners c;
+    c.x0 = face.corner[0]->x;
+    c.y0 = face.corner[0]->y;
+    c.x1 = face.corner[1]->x;
+    c.y1 = face.corner[1]->y;
+    c.x2 = face.corner[2]->x;
+    c.y2 = face.corner[2]->y;
+    c.det = (c.y2 - c.y0) * (c.x1 - c.x0) - (c.y0 - c.y1) * (c.x0 - c.x2);
+    return c;
+}
+
+Gradient gradient_of(const GradientCorners& c, float q0, float q1, float q2)
+{
+    Gradient g;
+    g.per_column = ((q1 - q0) * (c.y2 - c.y0) + (q2 - q0) * (c.y0 - c.y1)) / c.det;
+    g.per_row = ((q1 - q0) * (c.x0 - c.x2) + (q2 - q0) * (c.x1 - c.x0)) / c.det;
+    g.origin = q0 - c.x0 * g.per_column - c.y0 * g.per_row;
+    return g;
+}
+
+// The row loop shared by both fills. Rows start at chain B's first edge;
+// each row covers the columns min(ia, ib) + 1 .. max(ia, ib) where ia, ib
+// are the chains' x divided by 65536 toward zero. `row` is called with the
+// row's pixels and depth entries, the first covered column and the count
+// (0 when none); it steps its own per-row attributes.
+template <class Row>
+inline void row_loop(uint32_t* target, Row& row)
+{
+    RasterState& rs = engine.raster;
+    const ptrdiff_t stride = engine.width;
+    const EdgeStep* a = rs.chain_a;
+    const EdgeStep* const a_end = rs.chain_a + rs.chain_a_count;
+    const EdgeStep* b = rs.chain_b;
+    const EdgeStep* const b_end = rs.chain_b + rs.chain_b_count;
+
+    const int32_t y = b->y;
+    uint32_t* pixels = target + y * stride;
+    float* depth = engine.depth_buffer + y * stride;
+    row.start(y);
+
+    int32_t xa = a->x, dxa = a->dx, rows_a = a->rows;
+    int32_t xb = b->x, dxb = b->dx, rows_b = b->rows;
+    for (;;) {
+        const int32_t ia = xa / 65536;
+        const int32_t ib = xb / 65536;
+        if (ia < ib) {
+            row.fill(pixels, depth, ia + 1, ib - ia);
+        } else if (ib < ia) {
+            row.fill(pixels, depth, ib + 1, ia - ib);
+        }
+        pixels += stride;
+        depth += stride;
+        row.next();
+
+        if (--rows_a == 0) {
+            // Both chains span the same rows, so chain A runs out together
+            // with chain B; the test only keeps the read inside the array.
+            if (++a < a_end) {
+                xa = a->x;
+                dxa = a->dx;
+                rows_a = a->rows;
+            }
+        } else {
+            xa = wrap_add(xa, dxa);
+        }
+        if (--rows_b == 0) {
+            if (++b == b_end) {
+                return;
+            }
+            xb = b->x;
+            dxb = b->dx;
+            rows_b = b->rows;
+        } else {
+            xb = wrap_add(xb, dxb);
+        }
+    }
+}
+
+struct FlatRow {
+    uint32_t colour;
+    float w_row;
+    float w_per_column;
+    float w_per_row;
+
+    void start(int32_t y) { w_row = engine.raster.w.origin + static_cast<float>(y) * w_per_row; }
+    void next() { w_row += w_per_row; }
+    void fill(uint32_t* pixels, float* depth, int32_t x, int32_t n)
+    {
+        float w = w_row + static_cast<float>(x) * w_per_column;
+        uint32_t* p = pixels + x;
+        float* d = depth + x;
+        for (int32_t i = 0; i < n; ++i) {
+            if (w > d[i]) {
+                p[i] = colour;
+                d[i] = w;
+            }
+            w += w_per_column;
+        }
+    }
+};
+
+// affine_run with the face's constants passed in: texels, 1/z step.
+inline void affine_pixels(uint32_t u, uint32_t v, uint32_t du, uint32_t dv, uint32_t* dest,
+                          int32_t n, float* depth, float w, const uint32_t* texels,
+                          float w_per_column)
+{
+    for (int32_t i = 0; i < n; ++i) {
+        if (w > depth[i]) {
+            // ((V >> 16) & 255) * 256 + ((U >> 16) & 255)
+            dest[i] = texels[((v >> 8) & 0xFF00u) | ((u >> 16) & 0xFFu)];
+            depth[i] = w;
+        }
+        w += w_per_column;
+        u += du;
+        v += dv;
+    }
+}
+
+struct SpanConstants {
+    const uint32_t* texels;
+    float w_per_column, uw_per_column, vw_per_column;
+    float w_step16, uw_step16, vw_step16;
+};
+
+SpanConstants span_constants()
+{
+    const RasterState& rs = engine.raster;
+    SpanConstants k;
+    k.texels = engine.current_texture->pixels;
+    k.w_per_column = rs.w.per_column;
+    k.uw_per_column = rs.uw.per_column;
+    k.vw_per_column = rs.vw.per_column;
+    k.w_step16 = rs.w_step16;
+    k.uw_step16 = rs.uw_step16;
+    k.vw_step16 = rs.vw_step16;
+    return k;
+}
+
+// Exact perspective at the first pixel and after every 16 pixels; the
+// pixels in between step U and V linearly.
+inline void span_pixels(int32_t n, uint32_t* dest, float uw, float vw, float w, float* depth,
+                        const SpanConstants& k)
+{
+    int32_t u0 = truncate_to_int((65536.0f / w) * uw);
+    int32_t v0 = truncate_to_int((65536.0f / w) * vw);
+    float w_block = w;
+    while (n >= 16) {
+        uw += k.uw_step16;
+        vw += k.vw_step16;
+        w += k.w_step16;
+        const float scale = 65536.0f / w;
+        const int32_t u1 = truncate_to_int(scale * uw);
+        const int32_t v1 = truncate_to_int(scale * vw);
+        affine_pixels(static_cast<uint32_t>(u0), static_cast<uint32_t>(v0),
+                      static_cast<uint32_t>(wrap_sub(u1, u0) / 16),
+                      static_cast<uint32_t>(wrap_sub(v1, v0) / 16), dest, 16, depth, w_block,
+                      k.texels, k.w_per_column);
+        n -= 16;
+        if (n == 0) {
+            return;
+        }
+        dest += 16;
+        depth += 16;
+        w_block += k.w_step16;
+        u0 = u1;
+        v0 = v1;
+    }
+    const float count = static_cast<float>(n);
+    const float w_end = w + count * k.w_per_column;
+    const float scale = 65536.0f / w_end;
+    const int32_t u1 = truncate_to_int(scale * (uw + count * k.uw_per_column));
+    const int32_t v1 = truncate_to_int(scale * (vw + count * k.vw_per_column));
+    affine_pixels(static_cast<uint32_t>(u0), static_cast<uint32_t>(v0),
+                  static_cast<uint32_t>(wrap_sub(u1, u0) / n),
+                  static_cast<uint32_t>(wrap_sub(v1, v0) / n), dest, n, depth, w_block, k.texels,
+                  k.w_per_column);
+}
+
+struct TexturedRow {
+    SpanConstants k;
+    Gradient w, uw, vw;
+    float w_row, uw_row, vw_row;
+
+    void start(int32_t y)
+    {
+        const float fy = static_cast<float>(y);
+        w_row = w.origin + fy * w.per_row;
+        uw_row = uw.origin + fy * uw.per_row;
+        vw_row = vw.origin + fy * vw.per_row;
+    }
+    void next()
+    {
+        w_row += w.per_row;
+        uw_row += uw.per_row;
+        vw_row += vw.per_row;
+    }
+    void fill(uint32_t* pixels, float* depth, int32_t x, int32_t n)
+    {
+        const float fx = static_cast<float>(x);
+        span_pixels(n, pixels + x, uw_row + fx * uw.per_column, vw_row + fx * vw.per_column,
+                    w_row + fx * w.per_column, depth + x, k);
+    }
+};
+
+}  // namespace
+
+int32_t setup_edge(const Face& face, int32_t from, int32_t to, EdgeStep& out)
+{
+    const float x0 = face.corner[from]->x, y0 = face.corner[from]->y;
+    const float x1 = face.corner[to]->x, y1 = face.corner[to]->y;
+    const double first_row = std::ceil(static_cast<double>(y0));
+    const int32_t rows = truncate_to_int(std::ceil(static_cast<double>(y1)) - first_row);
+    if (rows == 0) {
+        return 0;
+    }
+    const float slope = (x1 - x0) / (y1 - y0);
+    out.y = truncate_to_int(first_row);
+    out.x = truncate_to_int(
+        (static_cast<double>(x0) + (first_row - static_cast<double>(y0)) * static_cast<double>(slope)) *
+        65536.0);
+    out.dx = truncate_to_int(slope * 65536.0f);
+    out.rows = rows;
+    return 1;
+}
+
+int32_t build_edge_chains(const Face& face)
+{
+    RasterState& rs = engine.raster;
+    float min = 65536.0f, max = -65536.0f;
+    int32_t top = 0, bottom = 0;
+    for (int32_t k = 0; k < 3; ++k) {
+        const float y = face.corner[k]->y;
+        if (y < min) {
+            min = y;
+            top = k;
+        }
+        if (y > max) {
+            max = y;
+            bottom = k;
+        }
+    }
+    if (std::ceil(static_cast<double>(min)) > std::ceil(static_cast<double>(max)) - 1.0) {
+        return 0;
+    }
+
+    rs.chain_b_count = 0;
+    for (int32_t i = top; i != bottom;) {
+        const int32_t next = (i + 1) % 3;
+        if (setup_edge(face, i, next, rs.chain_b[rs.chain_b_count])) {
+            ++rs.chain_b_count;
+        }
+        i = next;
+    }
+
+    EdgeStep made[2];
+    int32_t made_count = 0;
+    for (int32_t i = bottom; i != top;) {
+        const int32_t next = (i + 1) % 3;
+        if (setup_edge(face, next, i, made[made_count])) {
+            ++made_count;
+        }
+        i = next;
+    }
+    // Chain A is read from the top down: the edge made last comes first.
+    rs.chain_a_count = made_count;
+    for (int32_t e = 0; e < made_count; ++e) {
+        rs.chain_a[e] = made[made_count - 1 - e];
+    }
+    // Only corners beyond +-65536 in y (or not numbers) leave a chain empty.
+    return (rs.chain_a_count > 0 && rs.chain_b_count > 0) ? 1 : 0;
+}
+
+int32_t flat_gradients(const Face& face)
+{
+    const GradientCorners c = gradient_corners(face);
+    if (c.det == 0.0f) {
+        return 0;
+    }
+    const float z0 = face.corner[0]->z, z1 = face.corner[1]->z, z2 = face.corner[2]->z;
+    const Gradient depth = gradient_of(c, z0, z1, z2);
+    const double gx = depth.per_column, gy = depth.per_row;
+    engine.raster.face_angle =
+        static_cast<float>(std::atan(std::fabs(gy + 0.3535) + std::fabs(gx + 0.7853)));
+    engine.raster.w = gradient_of(c, 1 / z0, 1 / z1, 1 / z2);
+    return 1;
+}
+
+int32_t texture_gradients(const Face& face)
+{
+    const GradientCorners c = gradient_corners(face);
+    if (c.det == 0.0f) {
+        return 0;
+    }
+    float w[3], uw[3], vw[3];
+    for (int k = 0; k < 3; ++k) {
+        const Vertex& v = *face.corner[k];
+        w[k] = 1 / v.z;
+        uw[k] = v.u * w[k];
+        vw[k] = v.v * w[k];
+    }
+    RasterState& rs = engine.raster;
+    rs.uw = gradient_of(c, uw[0], uw[1], uw[2]);
+    rs.vw = gradient_of(c, vw[0], vw[1], vw[2]);
+    rs.w = gradient_of(c, w[0], w[1], w[2]);
+    rs.w_step16 = 16 * rs.w.per_column;
+    rs.uw_step16 = 16 * rs.uw.per_column;
+    rs.vw_step16 = 16 * rs.vw.per_column;
+    return 1;
+}
+
+uint32_t shade_colour(uint32_t colour, float factor)
+{
+    const auto channel = [factor](uint32_t value) {
+        return static_cast<uint32_t>(truncate_to_int(static_cast<float>(value) * factor)) & 0xFFu;
+    };
+    return channel((colour >> 16) & 0xFFu) * 65536u + channel((colour >> 8) & 0xFFu) * 256u +
+           channel(colour & 0xFFu);
+}
+
+void fill_flat(const Face& face, uint32_t* target, uint32_t colour)
+{
+    if (!target || !engine.depth_buffer || !face_fits_target(face)) {
+        return;
+    }
+    if (!build_edge_chains(face) || !flat_gradients(face)) {
+        return;
+    }
+    FlatRow row;
+    row.colour =
+        shade_colour(colour, static_cast<float>(std::cos(static_cast<double>(engine.raster.face_angle))));
+    row.w_per_column = engine.raster.w.per_column;
+    row.w_per_row = engine.raster.w.per_row;
+    row_loop(target, row);
+}
+
+int32_t fill_textured(const Face& face, uint32_t* target)
+{
+    if (!target || !engine.depth_buffer || !engine.current_texture || !face_fits_target(face)) {
+        return 0;
+    }
+    if (!build_edge_chains(face) || !texture_gradients(face)) {
+        return 0;
+    }
+    TexturedRow row;
+    row.k = span_constants();
+    row.w = engine.raster.w;
+    row.uw = engine.raster.uw;
+    row.vw = engine.raster.vw;
+    row_loop(target, row);
+    return 1;
+}
+
+void textured_span(int32_t count, uint32_t* dest, float uw, float vw, float w, float* depth)
+{
+    if (count <= 0 || !engine.current_texture) {
+        return;
+    }
+    span_pixels(count, dest, uw, vw, w, depth, span_constants());
+}
+
+void affine_run(int32_t u, int32_t v, int32_t du, int32_t dv, uint32_t* dest, uint32_t* dest_end,
+                float* depth, float w)
+{
+    if (!engine.current_texture || dest_end <= dest) {
+        return;
+    }
+    affine_pixels(static_cast<uint32_t>(u), static_cast<uint32_t>(v), static_cast<uint32_t>(du),
+                  static_cast<uint32_t>(dv), dest, static_cast<int32_t>(dest_end - dest), depth, w,
+                  engine.current_texture->pixels, engine.raster.w.per_column);
+}

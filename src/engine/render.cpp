@@ -1,0 +1,155 @@
+#include "engine/render.h"
+
+#include <cstring>
+#include <initializer_list>
+
+#include "engine/clip.h"
+#include "engine/engine.h"
+#include "engine/raster.h"
+
+namespace {
+
+// Screen position in place: x <- focal_x * x / z + width / 2, the same for
+// y; the halves are integer halves. The caller has checked z > 0.1.
+inline void project(Vertex& v, float focal_x, float focal_y, float half_width, float half_height)
+{
+    v.x = focal_x * v.x / v.z + half_width;
+    v.y = focal_y * v.y / v.z + half_height;
+}
+
+// Corners within 0.1 of the eye plane are never projected.
+inline bool projectable(const Vertex& v) { return static_cast<double>(v.z) > 0.1; }
+
+inline void draw_face(const Face& face, uint32_t* target, uint32_t colour, const Texture* texture)
+{
+    if (texture) {
+        engine.current_texture = texture;
+        fill_textured(face, target);
+    } else {
+        fill_flat(face, target, colour);
+    }
+}
+
+bool engine_ready()
+{
+    if (!engine.depth_buffer || engine.width <= 0 || engine.height <= 0) {
+        return false;
+    }
+    for (int k = 0; k < 3; ++k) {
+        if (!engine.work_vertices[k]) {
+            return false;
+        }
+    }
+    for (const Plane* plane : engine.frustum) {
+        if (!plane) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void draw_mesh(const Matrix4& model, const Matrix4& camera, const Mesh& mesh, uint32_t* target,
+               uint32_t colour, const Texture* texture, float mapping_scale)
+{
+    Matrix4 view;
+    matrix_identity(view);
+    matrix_affine_inverse(camera, view);
+    Matrix4 combined;
+    matrix_multiply(view, model, combined);  // model x view
+    const float* m = combined.m;
+
+    const float focal_x = static_cast<float>(engine.focal_x);
+    const float focal_y = static_cast<float>(engine.focal_y);
+    const float half_width = static_cast<float>(engine.width / 2);
+    const float half_height = static_cast<float>(engine.height / 2);
+    Vertex* const* work = engine.work_vertices;
+    ClipList pieces;
+
+    for (int32_t f = 0; f < mesh.face_count; ++f) {
+        const Face& face = mesh.faces[f];
+        for (int k = 0; k < 3; ++k) {
+            const Vertex& s = *face.corner[k];
+            Vertex& d = *work[k];
+            d.x = s.x * m[0] + s.y * m[4] + s.z * m[8] + m[12];
+            d.y = s.x * m[1] + s.y * m[5] + s.z * m[9] + m[13];
+            d.z = s.x * m[2] + s.y * m[6] + s.z * m[10] + m[14];
+            d.u = s.u * mapping_scale;
+            d.v = s.v * mapping_scale;
+        }
+        const int32_t result = clip_face(engine.work_face, engine.frustum, pieces);
+        if (result == 1) {
+            // A face inside the frustum with a corner within 0.1 of the eye
+            // is skipped, as such a piece of a clipped face is.
+            if (!projectable(*work[0]) || !projectable(*work[1]) || !projectable(*work[2])) {
+                continue;
+            }
+            for (int k = 0; k < 3; ++k) {
+                project(*work[k], focal_x, focal_y, half_width, half_height);
+            }
+            draw_face(engine.work_face, target, colour, texture);
+        } else if (result == 2) {
+            // Pieces of one cut share corner records, so each piece is
+            // projected into its own three records rather than in place.
+            for (int32_t p = 0; p < pieces.count; ++p) {
+                const Face& cut = pieces.faces[p];
+                Vertex corners[3];
+                Face screen;
+                screen.material = -1;
+                bool drawable = true;
+                for (int k = 0; k < 3 && drawable; ++k) {
+                    corners[k] = *cut.corner[k];
+                    screen.corner[k] = &corners[k];
+                    if (projectable(corners[k])) {
+                        project(corners[k], focal_x, focal_y, half_width, half_height);
+                    } else {
+                        drawable = false;
+                    }
+                }
+                if (drawable) {
+                    draw_face(screen, target, colour, texture);
+                }
+            }
+            clip_pool_reset();
+        }
+    }
+}
+
+void clear_row(uint32_t* target, int32_t row)
+{
+    if (row >= 0 && row < engine.height) {
+        std::memset(target + static_cast<ptrdiff_t>(row) * engine.width, 0,
+                    static_cast<size_t>(engine.width) * sizeof(uint32_t));
+    }
+}
+
+}  // namespace
+
+void render_mesh(const Matrix4& model, const Matrix4& camera, const Mesh& mesh, uint32_t* target,
+                 uint32_t colour, const Texture* texture)
+{
+    // u x 256.0 is exact in float, so the float product equals the double one.
+    if (!target || !engine_ready()) {
+        return;
+    }
+    draw_mesh(model, camera, mesh, target, colour, texture, 256.0f);
+    clear_row(target, 0);
+}
+
+void render_mesh_scaled(const Matrix4& model, const Matrix4& camera, const Mesh& mesh,
+                        uint32_t* target, uint32_t colour, const Texture* texture,
+                        float mapping_scale)
+{
+    if (!target || !engine_ready()) {
+        return;
+    }
+    draw_mesh(model, camera, mesh, target, colour, texture, mapping_scale);
+    const int32_t h = engine.height;
+    for (int32_t row : {0, 1, 2, h - 2, h - 1}) {
+        clear_row(target, row);
+    }
+    const int32_t columns = engine.width < 2 ? engine.width : 2;
+    for (int32_t y = 0; y < h; ++y) {
+        std::memset(target + static_cast<ptrdiff_t>(y) * engine.width, 0,
+                    static_cast<size_t>(columns) * sizeof(uint32_t));
+    }
+}
