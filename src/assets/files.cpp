@@ -39,35 +39,32 @@ std::string resolve_game_path(const char* name)
 {
     std::string path(name);
     std::replace(path.begin(), path.end(), '\\', '/');
+    const bool absolute = !path.empty() && path[0] == '/';
 
-    std::string result;
-    size_t pos = 0;
-    if (!path.empty() && path[0] == '/') {
-        result = "/";
-        pos = 1;
-    }
+    std::string result(absolute ? "/" : "");
     bool matching = true;  // after a missing component the rest is kept as given
-    while (pos <= path.size()) {
+    size_t pos = 0;
+    while (pos < path.size()) {
         size_t slash = path.find('/', pos);
         if (slash == std::string::npos) {
             slash = path.size();
         }
-        std::string component = path.substr(pos, slash - pos);
+        std::string component(path, pos, slash - pos);
         pos = slash + 1;
         if (component.empty()) {
             continue;
         }
         if (matching && component != "." && component != "..") {
             if (auto found = match_entry(result, component)) {
-                component = *found;
+                component = std::move(*found);
             } else {
                 matching = false;
             }
         }
         if (!result.empty() && result.back() != '/') {
-            result += '/';
+            result.push_back('/');
         }
-        result += component;
+        result.append(component);
     }
     return result;
 }
