@@ -28,6 +28,12 @@ void remove_shot(int32_t index);
 void process_shots(int32_t viewer);
 
 // Steps of the match frame.
+// Both aeroplanes within 40 units while no frag sequence runs: both
+// energies become -1.
 void collision_test();
+// A negative energy registers a death: energy and explosion frame 0, the
+// frag timer at 255, sound 4 and the frag message.
 void death_checks();
+// At the end of a frag sequence: the frag to the survivor (none when both
+// are down), then reset_round.
 void frag_award();

@@ -16,7 +16,10 @@ float random_offset();
 // Both aeroplanes rolled half a turn, pitched by -30 degrees and placed at
 // a random offset (player 1 first).
 void place_aircraft_for_new_game();
-// Starts the next round, or ends the match at the frag limit.
+// Starts the next round: full energies, no shots, no keys, both at rest,
+// each jumped by a fresh offset with its heading kept. Then the match ends
+// for a player at the frag limit (player 1 tested first, so with both there
+// player 2 is named; the models are freed once).
 void reset_round();
 // Frees both aeroplanes' textures and scenes (null-safe).
 void release_match_models();

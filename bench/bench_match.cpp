@@ -1,0 +1,290 @@
+// Speed of the split-screen match frame.
+//
+//   bench_match [GAME_DIR]
+//
+// GAME_DIR is the generated game directory (default: ../game beside this
+// program, that is build*/game). Prints, for 400 x 300, 640 x 480 and
+// 1024 x 768, the median milliseconds of one match_frame with both
+// aeroplanes filling much of each other's view and 100 shots in flight,
+// next to the floor: clearing view_buffer and the depth buffer twice and
+// copying both halves into the frame. Then the whole headless game's ticks
+// per second in a match, through valkron-sim, when it is there.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "assets/scene.h"
+#include "assets/texture.h"
+#include "engine/engine.h"
+#include "game/aircraft.h"
+#include "game/match.h"
+#include "game/weapons.h"
+#include "game/world.h"
+#include "platform/display.h"
+#include "platform/headless.h"
+#include "shell/keyboard.h"
+#include "shell/startup.h"
+#include "shell/window_proc.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+std::filesystem::path program_dir()
+{
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) {
+        return std::filesystem::current_path();
+    }
+    path[n] = '\0';
+    return std::filesystem::path(path).parent_path();
+}
+
+// The largest distance of a vertex from the scene's origin.
+float scene_radius(const Scene& scene)
+{
+    float r = 1.0f;
+    for (int32_t m = 0; m < scene.mesh_count; ++m) {
+        const Mesh& mesh = scene.meshes[m];
+        for (int32_t v = 0; v < mesh.vertex_count; ++v) {
+            const Vertex& p = mesh.vertices[v];
+            r = std::max(r, std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z));
+        }
+    }
+    return r;
+}
+
+struct Setup {
+    std::vector<Matrix4> shots;
+};
+
+bool load_match_data()
+{
+    explosion_frames = static_cast<uint32_t*>(
+        std::calloc(static_cast<size_t>(explosion_count) * explosion_pixels, sizeof(uint32_t)));
+    target_picture = static_cast<uint32_t*>(std::calloc(target_width * target_height, 4));
+    char name[64];
+    for (int32_t n = 1; n <= explosion_count; ++n) {
+        std::snprintf(name, sizeof name, "Data\\Expl%d.tex", n);
+        if (!load_picture(name, explosion_frames + static_cast<size_t>(n - 1) * explosion_pixels,
+                          explosion_pixels, PictureOrder::texture)) {
+            return false;
+        }
+    }
+    if (!load_target_picture()) {
+        return false;
+    }
+    fire_scene = load_scene("Data\\Fire.3ds");
+    fire_texture = load_texture("Data\\Fire.tex");
+    plane_texture[0] = load_texture("Models\\Happy.tex");
+    plane_scene[0] = load_scene("Models\\Happy.3ds");
+    plane_texture[1] = load_texture("Models\\Needle.tex");
+    plane_scene[1] = load_scene("Models\\Needle.3ds");
+    return fire_scene && fire_texture && plane_scene[0] && plane_scene[1] && plane_texture[0] &&
+           plane_texture[1];
+}
+
+// Both aeroplanes nose to nose at 1.6 times the larger model's radius (but
+// never within the collision distance), 100 shots flying past them.
+void place(Setup& setup)
+{
+    const float radius = std::max(scene_radius(*plane_scene[0]), scene_radius(*plane_scene[1]));
+    const float gap = std::max(1.6f * radius, 45.0f);
+    matrix_identity(aircraft[0].matrix);
+    matrix_identity(aircraft[1].matrix);
+    matrix_translate(aircraft[1].matrix, 0.0f, 0.0f, gap);
+    matrix_rotate_y(aircraft[1].matrix, 3.1415927f);
+    for (Aircraft& a : aircraft) {
+        a.speed = a.thrust = a.yaw_rate = a.pitch_rate = 0.0f;
+        a.energy = 100;
+        a.explosion_frame = 0;
+    }
+    setup.shots.clear();
+    for (int32_t k = 0; k < 100; ++k) {
+        // Along the line between them, 40 to 70 units off it so that no
+        // shot comes near either aeroplane, flying both ways; where each
+        // stands after player 2's pass moved it 100 units.
+        const float angle = 2.4f * static_cast<float>(k);
+        const float lateral = 40.0f + 10.0f * static_cast<float>(k % 4);
+        const float z = 60.0f + 9.0f * static_cast<float>(k);
+        const bool forward = k % 2 == 0;
+        Matrix4 m;
+        matrix_identity(m);
+        matrix_translate(m, lateral * std::cos(angle), lateral * std::sin(angle),
+                         forward ? z - 100.0f : z + 100.0f);
+        if (!forward) {
+            matrix_rotate_y(m, 3.1415927f);
+        }
+        setup.shots.push_back(m);
+    }
+}
+
+void reset_shots(const Setup& setup)
+{
+    shot_count = static_cast<int32_t>(setup.shots.size());
+    for (int32_t k = 0; k < shot_count; ++k) {
+        shot_matrix[k] = setup.shots[static_cast<size_t>(k)];
+        shot_age[k] = 0;
+    }
+}
+
+void bench_size(int32_t width, int32_t height, Setup& setup, int32_t shots)
+{
+    res_x = width;
+    res_y = height;
+    display_init(nullptr, width, height);
+    engine_init(width / 2, height);
+    view_buffer = static_cast<uint32_t*>(
+        std::calloc(static_cast<size_t>(width / 2) * static_cast<size_t>(height), 4));
+    place(setup);
+    setup.shots.resize(static_cast<size_t>(shots));
+    frag_timer = 0;
+    match_active = 1;
+    clear_controls();
+
+    const int32_t frames = 300;
+    std::vector<double> frame_ms, floor_ms;
+    int32_t shots_seen = 0;
+    for (int32_t f = 0; f < frames + 20; ++f) {
+        reset_shots(setup);
+        uint32_t* pixels = nullptr;
+        display_lock_frame(&pixels);
+        engine.frame_buffer = pixels;
+        const auto t0 = Clock::now();
+        match_frame();
+        const auto t1 = Clock::now();
+        shots_seen = shot_count;
+        if (f >= 20) {
+            frame_ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+        }
+    }
+    const int32_t view_width = width / 2;
+    for (int32_t f = 0; f < frames + 20; ++f) {
+        uint32_t* pixels = nullptr;
+        display_lock_frame(&pixels);
+        const auto t0 = Clock::now();
+        for (int32_t v = 0; v < 2; ++v) {
+            engine_clear_depth();
+            std::memset(view_buffer, 0, static_cast<size_t>(view_width) * height * 4);
+            for (int32_t y = 0; y < height; ++y) {
+                std::memcpy(pixels + static_cast<size_t>(y) * width + (v ? view_width : 0),
+                            view_buffer + static_cast<size_t>(y) * view_width,
+                            static_cast<size_t>(view_width) * 4);
+            }
+        }
+        const auto t1 = Clock::now();
+        display_present();
+        if (f >= 20) {
+            floor_ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+        }
+    }
+    const double frame = median(frame_ms), floor = median(floor_ms);
+    std::printf("%4d x %3d  match_frame %7.3f ms   floor %6.3f ms   ratio %5.1f   shots %3d\n",
+                width, height, frame, floor, frame / floor, shots_seen);
+    std::free(view_buffer);
+    view_buffer = nullptr;
+    engine_release();
+    display_shutdown();
+}
+
+// The whole program in a match, through valkron-sim: both players turn,
+// climb, accelerate and fire all the time.
+void bench_sim(const std::filesystem::path& game)
+{
+    const std::filesystem::path sim = program_dir().parent_path() / "valkron-sim";
+    if (!std::filesystem::exists(sim)) {
+        std::printf("valkron-sim not found at %s: no whole-game figure\n", sim.c_str());
+        return;
+    }
+    char pattern[] = "/tmp/valkron-bench-XXXXXX";
+    const char* scratch = mkdtemp(pattern);
+    if (!scratch) {
+        return;
+    }
+    const std::filesystem::path dir = scratch;
+    std::filesystem::copy(game, dir, std::filesystem::copy_options::recursive);
+    const int32_t ticks = 3000;
+    {
+        std::ofstream keys(dir / "keys.txt");
+        keys << "2 down Escape\n3 up Escape\n5 down Enter\n6 up Enter\n";
+        // A slow turning dance: each player alternates his turn keys every
+        // 40 ticks and always fires and accelerates (each tick a repeat,
+        // since a new round clears the keys).
+        for (int32_t t = 7; t <= ticks; ++t) {
+            for (const char* k : {"Insert", "Home", "1", "3"}) keys << t << " down " << k << "\n";
+            const bool phase = (t / 40) % 2 == 0;
+            keys << t << (phase ? " down Left\n" : " up Left\n");
+            keys << t << (phase ? " up Right\n" : " down Right\n");
+            keys << t << (phase ? " down W\n" : " up W\n");
+            keys << t << (phase ? " up D\n" : " down D\n");
+        }
+    }
+    for (const auto& [width, height] : {std::pair{400, 300}, std::pair{1024, 768}}) {
+        std::ofstream settings(dir / "settings.ini");
+        settings << "ResX=" << width << "\nResY=" << height
+                 << "\nLimit=1000\nPlane.0=0\nPlane.1=5\nName.0=A\nName.1=B\n";
+        settings.close();
+        const std::string command = "cd '" + dir.string() + "' && '" + sim.string() +
+                                    "' --seed 7 --ticks " + std::to_string(ticks) +
+                                    " --keys keys.txt > /dev/null";
+        const auto t0 = Clock::now();
+        const int status = std::system(command.c_str());
+        const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        std::printf("valkron-sim %4d x %3d: %d ticks (intro, menu, then a match) in %.2f s: "
+                    "%.0f ticks per second%s\n",
+                    width, height, ticks, seconds, ticks / seconds,
+                    status == 0 ? "" : " (the run failed)");
+    }
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::filesystem::path game = std::filesystem::absolute(
+        argc > 1 ? std::filesystem::path(argv[1]) : program_dir().parent_path() / "game");
+    if (chdir(game.c_str()) != 0) {
+        std::fprintf(stderr, "bench_match: no game directory at %s\n", game.c_str());
+        return 1;
+    }
+    headless_reset();
+    if (!load_match_data()) {
+        std::fprintf(stderr, "bench_match: the game data in %s is incomplete\n", game.c_str());
+        return 1;
+    }
+    allocate_shot_list();
+    matrix_identity(base_matrix);
+    headless_set_clock(1234);
+    generate_star_field();
+    std::strcpy(player_name[0], "Player 1");
+    std::strcpy(player_name[1], "Player 2");
+
+    Setup setup;
+    for (int32_t shots : {100, 0}) {
+        bench_size(400, 300, setup, shots);
+        bench_size(640, 480, setup, shots);
+        bench_size(1024, 768, setup, shots);
+    }
+    bench_sim(game);
+
+    release_match_models();
+    free_shot_list();
+    return 0;
+}

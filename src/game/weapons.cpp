@@ -1,0 +1,194 @@
+#include "game/weapons.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/render.h"
+#include "game/aircraft.h"
+#include "game/world.h"
+#include "platform/sound.h"
+#include "shell/startup.h"
+
+Matrix4* shot_matrix = nullptr;
+int32_t* shot_age = nullptr;
+int32_t shot_count = 0;
+
+int32_t frag_timer = 0;
+char frag_message[48];
+
+namespace {
+
+constexpr float muzzle_offset = 31.0f;
+constexpr float shot_step = 20.0f;
+constexpr int32_t shot_sub_steps = 5;
+constexpr int32_t age_step = 3;
+constexpr int32_t age_limit = 100;
+constexpr float hit_radius = 30.0f;
+constexpr int32_t hit_damage = 5;
+constexpr float collision_radius = 40.0f;
+constexpr int32_t frag_sequence_start = 255;
+
+constexpr int32_t sound_shot = 2;
+constexpr int32_t sound_hit = 3;
+constexpr int32_t sound_death = 4;
+
+// Distance of m's origin from the origin of the frame whose inverse is
+// given: the length of row 3 of m x inverse.
+float distance_in_frame(const Matrix4& m, const Matrix4& inverse)
+{
+    Matrix4 r;
+    matrix_multiply(inverse, m, r);
+    const float x = r.m[12], y = r.m[13], z = r.m[14];
+    return static_cast<float>(std::sqrt(static_cast<double>(x * x + y * y + z * z)));
+}
+
+// The shot model, or null when the scene has none to draw.
+const Mesh* shot_mesh()
+{
+    if (!fire_scene || fire_scene->mesh_count < 1 || !fire_scene->meshes) {
+        return nullptr;
+    }
+    return &fire_scene->meshes[0];
+}
+
+void register_death(int32_t player)
+{
+    aircraft[player].explosion_frame = 0;
+    aircraft[player].energy = 0;
+}
+
+}  // namespace
+
+void allocate_shot_list()
+{
+    shot_matrix = static_cast<Matrix4*>(std::malloc(sizeof(Matrix4) * shot_capacity));
+    shot_age = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * shot_capacity));
+    shot_count = 0;
+}
+
+void free_shot_list()
+{
+    std::free(shot_matrix);
+    std::free(shot_age);
+    shot_matrix = nullptr;
+    shot_age = nullptr;
+    shot_count = 0;
+}
+
+void launch_shot(const Matrix4& shooter)
+{
+    play_sound(sound_shot);
+    // In play the list holds at most a few dozen shots; a launch into a full
+    // (or missing) list is dropped rather than written past its end.
+    if (!shot_matrix || !shot_age || shot_count < 0 || shot_count >= shot_capacity) {
+        return;
+    }
+    const int32_t slot = shot_count;
+    shot_count += 1;
+    shot_age[slot] = 0;
+    shot_matrix[slot] = shooter;
+    matrix_translate(shot_matrix[slot], 0.0f, 0.0f, muzzle_offset);
+}
+
+void remove_shot(int32_t index)
+{
+    if (index < 0 || index >= shot_count) {
+        return;
+    }
+    const size_t after = static_cast<size_t>(shot_count - index - 1);
+    std::memmove(&shot_matrix[index], &shot_matrix[index + 1], after * sizeof(Matrix4));
+    std::memmove(&shot_age[index], &shot_age[index + 1], after * sizeof(int32_t));
+    shot_count -= 1;
+}
+
+void process_shots(int32_t viewer)
+{
+    const Matrix4& camera = aircraft[viewer].matrix;
+    Matrix4 inverse;
+    matrix_identity(inverse);  // what a singular matrix leaves unwritten
+    matrix_affine_inverse(camera, inverse);
+    const Mesh* mesh = shot_mesh();
+    const bool moves = viewer == 1;  // shots move only in player 2's pass
+    // Player 1's pass tests the same point in all five sub-steps, so one
+    // test decides.
+    const int32_t tests = moves ? shot_sub_steps : 1;
+
+    int32_t i = 0;
+    while (i < shot_count) {
+        shot_age[i] += age_step;
+        if (shot_age[i] > age_limit) {
+            // The shot behind it moves into slot i and is handled next.
+            remove_shot(i);
+            continue;
+        }
+        bool hit = false;
+        for (int32_t step = 0; step < tests; ++step) {
+            if (distance_in_frame(shot_matrix[i], inverse) < hit_radius) {
+                play_sound(sound_hit);
+                aircraft[viewer].energy -= hit_damage;
+                remove_shot(i);
+                hit = true;
+                break;
+            }
+            if (moves) {
+                matrix_translate(shot_matrix[i], 0.0f, 0.0f, shot_step);
+            }
+        }
+        if (hit) {
+            continue;
+        }
+        if (mesh) {
+            render_mesh(shot_matrix[i], camera, *mesh, view_buffer, 0, fire_texture);
+        }
+        ++i;
+    }
+}
+
+void collision_test()
+{
+    Matrix4 inverse;
+    matrix_identity(inverse);  // what a singular matrix leaves unwritten
+    matrix_affine_inverse(aircraft[1].matrix, inverse);
+    if (distance_in_frame(aircraft[0].matrix, inverse) < collision_radius && frag_timer <= 0) {
+        aircraft[0].energy = -1;
+        aircraft[1].energy = -1;
+    }
+}
+
+void death_checks()
+{
+    const bool first_dead = aircraft[0].energy < 0;
+    const bool second_dead = aircraft[1].energy < 0;
+    if (first_dead && second_dead) {
+        register_death(0);
+        register_death(1);
+        frag_timer = frag_sequence_start;
+        play_sound(sound_death);
+        std::snprintf(frag_message, sizeof frag_message, "No one got a frag ...");
+    } else if (first_dead) {
+        register_death(0);
+        frag_timer = frag_sequence_start;
+        play_sound(sound_death);
+        std::snprintf(frag_message, sizeof frag_message, "%s got a frag ...", player_name[1]);
+    } else if (second_dead) {
+        register_death(1);
+        frag_timer = frag_sequence_start;
+        play_sound(sound_death);
+        std::snprintf(frag_message, sizeof frag_message, "%s got a frag ...", player_name[0]);
+    }
+}
+
+void frag_award()
+{
+    if (aircraft[0].energy <= 0 && aircraft[1].energy <= 0) {
+        aircraft[0].energy = 0;
+        aircraft[1].energy = 0;
+    } else if (aircraft[0].energy <= 0) {
+        aircraft[1].frags += 1;
+    } else if (aircraft[1].energy <= 0) {
+        aircraft[0].frags += 1;
+    }
+    reset_round();
+}
