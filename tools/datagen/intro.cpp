@@ -34,9 +34,11 @@ Model shot_model()
     m.material = "BOLT";
     // A glowing bolt six units long, nose along +Z, with four thin fins of
     // light around it so that it reads as a star from behind.
-    const std::vector<Section> core = {{3.2f, 0.02f, 0.02f}, {2.4f, 0.45f, 0.45f}, {1.0f, 0.8f, 0.8f},
-                                       {-0.8f, 0.7f, 0.7f},  {-2.2f, 0.4f, 0.4f},  {-2.8f, 0.02f, 0.02f}};
-    loft(m, core, 8, [](const V3& p, float s, float, float& u, float& v) {
+    // Every shot in flight is drawn in both views each frame, so the bolt
+    // is kept to a few dozen faces.
+    const std::vector<Section> core = {{3.2f, 0.02f, 0.02f}, {1.4f, 0.75f, 0.75f},
+                                       {-1.0f, 0.65f, 0.65f}, {-2.8f, 0.02f, 0.02f}};
+    loft(m, core, 6, [](const V3& p, float s, float, float& u, float& v) {
         u = (8.0f + s * 112.0f) / 256.0f;
         v = (8.0f + (3.2f - p.z) / 6.0f * 112.0f) / 256.0f;
     });
