@@ -1,8 +1,100 @@
-// The game: runs in the working directory, where its data files and
-// settings.ini lie. No options, no environment.
+// The game. It takes no options and reads its data files relative to the
+// working directory.
+//
+// Where it runs:
+// - In a game directory (the build's build/game, or any copy of it): the
+//   working directory holds the data, and the settings file lies beside it.
+// - Installed (P/bin/valkron with its data in P/share/valkron): started
+//   from a working directory without the data, the game changes to its
+//   data directory, found through its own place. Running from there, it
+//   keeps its settings in the user's configuration folder,
+//   $XDG_CONFIG_HOME/valkron/settings.ini (~/.config/valkron/settings.ini
+//   when XDG_CONFIG_HOME is not set), since the installed data is not the
+//   user's to write.
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "assets/files.h"
+#include "shell/settings.h"
 #include "shell/startup.h"
+
+namespace {
+
+// Whether the folder holds the game's data ("" is the working directory):
+// the menu picture and the font, which start-up cannot do without, in any
+// letter case.
+bool holds_game_data(const std::string& folder)
+{
+    const std::string prefix = folder.empty() ? "" : folder + "/";
+    for (const char* name : {"Data\\Menu.tex", "Fonts.tex"}) {
+        struct stat info;
+        const std::string path = resolve_game_path((prefix + name).c_str());
+        if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// P/share/valkron for the program P/bin/valkron; empty when its own place
+// cannot be found.
+std::string installed_data_folder()
+{
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        return "";
+    }
+    std::string folder(self, static_cast<size_t>(length));
+    const size_t slash = folder.rfind('/');
+    if (slash == std::string::npos) {
+        return "";
+    }
+    folder.resize(slash);  // P/bin
+    return folder + "/../share/valkron";
+}
+
+// $XDG_CONFIG_HOME/valkron, or ~/.config/valkron; empty when neither the
+// variable (an absolute path) nor a home folder is known.
+std::string user_settings_folder()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/') {
+        return std::string(config) + "/valkron";
+    }
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* user = getpwuid(getuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    if (!home || home[0] != '/') {
+        return "";
+    }
+    return std::string(home) + "/.config/valkron";
+}
+
+bool same_folder(const std::string& a, const std::string& b)
+{
+    struct stat first, second;
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+}  // namespace
 
 int main()
 {
+    const std::string installed = installed_data_folder();
+    bool from_installation = !installed.empty() && same_folder(".", installed);
+    if (!from_installation && !holds_game_data("") && !installed.empty() && holds_game_data(installed)) {
+        from_installation = chdir(installed.c_str()) == 0;
+    }
+    if (from_installation) {
+        settings_folder = user_settings_folder();
+    }
     return WinMain(nullptr, nullptr, "", 1);
 }

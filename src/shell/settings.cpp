@@ -1,5 +1,6 @@
 #include "shell/settings.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -81,23 +82,47 @@ void set_name(int32_t player, const char* value)
     player_name[player][length] = '\0';
 }
 
+// A settings file name inside settings_folder (unchanged when the settings
+// live in the working directory).
+std::string in_settings_folder(const char* name)
+{
+    return settings_folder.empty() ? std::string(name) : settings_folder + "/" + name;
+}
+
 // The file the settings live in: the existing "settings.ini" in any letter
 // case, so that the reader finds what the writer wrote; a new file is
-// created as "Settings.ini".
+// created as "Settings.ini" in the working directory and as "settings.ini"
+// in a folder of its own.
 std::string settings_path()
 {
-    if (std::FILE* existing = open_game_file("settings.ini", "r")) {
-        std::fclose(existing);
-        return resolve_game_path("settings.ini");
+    const std::string existing = in_settings_folder("settings.ini");
+    if (std::FILE* file = open_game_file(existing.c_str(), "r")) {
+        std::fclose(file);
+        return resolve_game_path(existing.c_str());
     }
-    return resolve_game_path("Settings.ini");
+    const std::string created = in_settings_folder(settings_folder.empty() ? "Settings.ini" : "settings.ini");
+    return resolve_game_path(created.c_str());
+}
+
+// Creates settings_folder and the folders above it that are missing, only
+// the user's to enter (a configuration folder's usual rights). Folders that
+// exist stay as they are; a failure shows when the file cannot be created.
+void make_settings_folder()
+{
+    size_t end = 0;
+    do {
+        end = settings_folder.find('/', end + 1);
+        mkdir(settings_folder.substr(0, end).c_str(), 0700);
+    } while (end != std::string::npos);
 }
 
 }  // namespace
 
+std::string settings_folder;
+
 void read_settings()
 {
-    std::FILE* file = open_game_file("settings.ini", "r");
+    std::FILE* file = open_game_file(in_settings_folder("settings.ini").c_str(), "r");
     if (!file) {
         return;
     }
@@ -138,6 +163,9 @@ void write_settings()
 {
     // The new contents go to a file beside the settings, which then replaces
     // them in one step: a crash or a full disk never leaves a damaged file.
+    if (!settings_folder.empty()) {
+        make_settings_folder();
+    }
     const std::string path = settings_path();
     const std::string temporary = path + ".tmp";
     std::FILE* file = open_game_file(temporary.c_str(), "w");

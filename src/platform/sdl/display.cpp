@@ -100,12 +100,33 @@ static int32_t whole_scale_window()
     return width >= display_width && height >= display_height;
 }
 
+// Full screen on the desktop's mode. The window is first made as large as
+// its display and placed on it, then full screen is asked for. The request
+// is only a wish to the window manager: on X without one (a bare X server,
+// a kiosk session) nobody grants it, yet SDL takes the window for
+// desktop-sized from then on and the renderer draws for an output that
+// large into a window that kept its old size, so only an enlarged corner
+// of the frame would show. Sized beforehand, the window really covers the
+// display whether or not the request is granted, and SDL's idea of its size
+// is true either way.
+static void enter_fullscreen(SDL_Window* window)
+{
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) return;  // already there
+    SDL_Rect bounds;
+    int32_t index = SDL_GetWindowDisplayIndex(window);
+    if (index >= 0 && SDL_GetDisplayBounds(index, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) {
+        SDL_SetWindowPosition(window, bounds.x, bounds.y);
+        SDL_SetWindowSize(window, bounds.w, bounds.h);
+    }
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
 static void apply_window_mode()
 {
     SDL_Window* window = sdl_window();
     if (!window || display_width == 0) return;
     if (want_fullscreen) {
-        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        enter_fullscreen(window);
     } else {
         SDL_SetWindowFullscreen(window, 0);
         int32_t width = 0, height = 0;
@@ -162,12 +183,15 @@ int32_t display_init(Window* window, int32_t width, int32_t height)
         return DISPLAY_ERR_SIZE;
     display_width = width;
     display_height = height;
-    apply_window_mode();
+    // The renderer before the window's mode: making the first renderer may
+    // make the window anew (for OpenGL), and the new one would start at the
+    // old window's place and size, not where the mode put it.
     int32_t result = create_renderer();
     if (result != 0) {
         display_shutdown();
         return result;
     }
+    apply_window_mode();
     size_t count = size_t(width) * size_t(height);
     buffer_a = static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
     buffer_b = static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
