@@ -55,8 +55,8 @@ const char window_title[] = "Valkron Engine 1.0";
 constexpr uint32_t frame_timer_id = 0;
 constexpr uint32_t frame_period_ms = 33;
 
-// Everything start-up and the run allocated, freed (null-safe), so that
-// both the normal end and a failed start-up leave nothing behind.
+}  // namespace
+
 void release_program_resources()
 {
     release_match_models();  // a running match's aeroplanes, or the intro model
@@ -80,6 +80,8 @@ void release_program_resources()
     target_picture = nullptr;
     engine_release();
 }
+
+namespace {
 
 // A failed start-up: says which file, gives everything back, closes the
 // window (engine, sound and display go with it) and ends with exit code 0.

@@ -80,6 +80,10 @@ void clear_red_pixels(uint32_t* pixels, int32_t count);
 // "models\intro.3ds" cannot be read or holds no mesh.
 bool load_intro_model();
 
+// Everything start-up and the run allocated, freed (null-safe), so that
+// the normal end, a failed start-up and a test leave nothing behind.
+void release_program_resources();
+
 // Every global the program relies on, at its program-start value (settings
 // defaults, mode flags, menu and credits phases, controls, the match
 // state), so that one process can run the game more than once.

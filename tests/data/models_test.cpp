@@ -11,6 +11,7 @@
 #include "assets/texture.h"
 #include "data_util.h"
 #include "engine/math3d.h"
+#include "scene_builders.h"
 #include "scene_checks.h"
 
 namespace {
@@ -45,27 +46,28 @@ int total_faces(const Scene& s)
     return n;
 }
 
+// The aeroplane's model, loaded.
 class Aeroplane : public ::testing::TestWithParam<const char*> {
 protected:
+    void SetUp() override
+    {
+        scene.reset(load_scene((std::string("Models\\") + GetParam() + ".3ds").c_str()));
+        ASSERT_NE(scene, nullptr);
+    }
     InGameDir dir;
+    ScenePtr scene;
 };
 
 TEST_P(Aeroplane, LoadsConsistentlyWithItsTexture)
 {
-    const std::string name = GetParam();
-    Scene* scene = load_scene(("Models\\" + name + ".3ds").c_str());
-    ASSERT_NE(scene, nullptr);
     EXPECT_EQ(scene_fault(*scene), "");
-    Texture* texture = load_texture(("Models\\" + name + ".tex").c_str());
+    Texture* texture = load_texture((std::string("Models\\") + GetParam() + ".tex").c_str());
     ASSERT_NE(texture, nullptr);
     release_texture(texture);
-    release_scene(scene);
 }
 
 TEST_P(Aeroplane, MeshNamesFollowTheMatchRule)
 {
-    Scene* scene = load_scene((std::string("Models\\") + GetParam() + ".3ds").c_str());
-    ASSERT_NE(scene, nullptr);
     int textured = 0, canopy = 0, flat = 0, textured_faces = 0;
     for (int i = 0; i < scene->mesh_count; ++i) {
         const Mesh& m = scene->meshes[i];
@@ -84,13 +86,10 @@ TEST_P(Aeroplane, MeshNamesFollowTheMatchRule)
     EXPECT_GE(canopy, 1);
     EXPECT_GE(flat, 1) << "no part drawn in the opponent's flat colour";
     EXPECT_GT(textured_faces, total_faces(*scene) / 2) << "most of the aeroplane should carry its livery";
-    release_scene(scene);
 }
 
 TEST_P(Aeroplane, SizedForTheHitAndCollisionRadii)
 {
-    Scene* scene = load_scene((std::string("Models\\") + GetParam() + ".3ds").c_str());
-    ASSERT_NE(scene, nullptr);
     const Box b = scene_box(*scene);
     // Nose along +Z: the length is the largest extent, 30 to 40 units,
     // roughly centred on the origin, wings wider than the body is tall.
@@ -103,13 +102,10 @@ TEST_P(Aeroplane, SizedForTheHitAndCollisionRadii)
     const int faces = total_faces(*scene);
     EXPECT_GE(faces, 300);
     EXPECT_LE(faces, 4000);
-    release_scene(scene);
 }
 
 TEST_P(Aeroplane, CanopySitsOnTopAndTexturesStayInsideTheAtlas)
 {
-    Scene* scene = load_scene((std::string("Models\\") + GetParam() + ".3ds").c_str());
-    ASSERT_NE(scene, nullptr);
     for (int i = 0; i < scene->mesh_count; ++i) {
         const Mesh& m = scene->meshes[i];
         if (m.name[0] == 'B') {
@@ -128,13 +124,10 @@ TEST_P(Aeroplane, CanopySitsOnTopAndTexturesStayInsideTheAtlas)
             }
         }
     }
-    release_scene(scene);
 }
 
 TEST_P(Aeroplane, CarriesMaterialsMatricesAndKeyframerTracks)
 {
-    Scene* scene = load_scene((std::string("Models\\") + GetParam() + ".3ds").c_str());
-    ASSERT_NE(scene, nullptr);
     EXPECT_EQ(scene->material_count, 3);
     EXPECT_EQ(scene->first_frame, 0u);
     EXPECT_GT(scene->last_frame, 0u);
@@ -146,7 +139,6 @@ TEST_P(Aeroplane, CarriesMaterialsMatricesAndKeyframerTracks)
         EXPECT_EQ(m.local_matrix.m[15], 1.0f) << "local matrix of " << m.name;
         for (int f = 0; f < m.face_count; ++f) ASSERT_GE(m.faces[f].material, 0) << m.name;
     }
-    release_scene(scene);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllSix, Aeroplane, ::testing::ValuesIn(plane_names),

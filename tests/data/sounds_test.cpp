@@ -34,18 +34,29 @@ float sample(const Slot& s, const uint8_t* data, uint32_t k)
     return float(int16_t(u16(data + 2 * k))) / 32768.0f;
 }
 
-class Sounds : public ::testing::TestWithParam<Slot> {};
+void PrintTo(const Slot& s, std::ostream* os)
+{
+    *os << s.name;
+}
+
+// The slot's resource, found and parsed.
+class Sounds : public ::testing::TestWithParam<Slot> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(find_resource(GetParam().name, "WAVE", &image, &size), 1);
+        ASSERT_EQ(parse_wave(image, size, &format, &data, &bytes), 1);
+    }
+    const uint8_t* image = nullptr;
+    uint32_t size = 0;
+    const uint8_t* format = nullptr;
+    const uint8_t* data = nullptr;
+    uint32_t bytes = 0;
+};
 
 TEST_P(Sounds, ParsesToTheSlotsFormatAndLength)
 {
     const Slot& s = GetParam();
-    const uint8_t* image = nullptr;
-    uint32_t size = 0;
-    ASSERT_EQ(find_resource(s.name, "WAVE", &image, &size), 1);
-    const uint8_t* format = nullptr;
-    const uint8_t* data = nullptr;
-    uint32_t bytes = 0;
-    ASSERT_EQ(parse_wave(image, size, &format, &data, &bytes), 1);
     EXPECT_EQ(u16(format), 1) << "PCM";
     EXPECT_EQ(u16(format + 2), s.channels);
     EXPECT_EQ(u32(format + 4), s.rate);
@@ -61,12 +72,6 @@ TEST_P(Sounds, ParsesToTheSlotsFormatAndLength)
 TEST_P(Sounds, StartsAndEndsInSilenceWithoutClipping)
 {
     const Slot& s = GetParam();
-    const uint8_t* image = nullptr;
-    uint32_t size = 0;
-    ASSERT_EQ(find_resource(s.name, "WAVE", &image, &size), 1);
-    const uint8_t* data = nullptr;
-    uint32_t bytes = 0;
-    ASSERT_EQ(parse_wave(image, size, nullptr, &data, &bytes), 1);
     const uint32_t count = bytes / (s.bits / 8);
     float peak = 0.0f;
     double energy = 0.0;

@@ -224,8 +224,7 @@ TEST(SimSettings, ExitWritesSevenLinesAndTheNextStartReadsThem)
     ASSERT_EQ(result.exit_code, 0) << result.err;
     ASSERT_EQ(trace.size(), 13u);
     EXPECT_EQ(trace[12]["sounds"].items.size(), 1u);
-    const std::vector<uint8_t> bytes = read_file(copy.game.file("Settings.ini"));
-    const std::string text(bytes.begin(), bytes.end());
+    const std::string text = copy.game.read_text("Settings.ini");
     // Typing "BOB" into the name after "Player 1" and showing it made the
     // letters after the first small.
     EXPECT_EQ(text, "ResX=400\nResY=300\nLimit=12\nPlane.0=1\nPlane.1=0\nName.0=Player 1bob\n"
@@ -412,7 +411,8 @@ TEST(SimRunner, TheSameSeedPlaysTheSameMatch)
 TEST(SimRunner, LiveInputSteersTheGameTickByTick)
 {
     GameCopy copy;
-    SimProcess sim(copy.game.path(), {"--keys", "-", "--trace", "-", "--ticks", "50"});
+    SimProcess sim;
+    ASSERT_TRUE(sim.start(copy.game.path(), {"--keys", "-", "--trace", "-", "--ticks", "50"}));
     sim.send("1 down Escape\n3 go\n");
     std::string line;
     Json j;
@@ -444,7 +444,7 @@ TEST(SimRunner, LiveInputSteersTheGameTickByTick)
         ++lines;
     }
     EXPECT_EQ(lines, 50);
-    EXPECT_EQ(sim.wait(), 0);
+    EXPECT_EQ(sim.finish(), 0);
 }
 
 TEST(SimRunner, LiveKeysForTicksAlreadyRunAreAnError)

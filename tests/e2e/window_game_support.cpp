@@ -73,17 +73,11 @@ int GameOnScreen::ended(double timeout)
 
 std::string GameOnScreen::game_output() const
 {
-    return text_of(log);
+    return read_text_file(log);
 }
 
 std::string settings_text(int32_t limit)
 {
     return "ResX=400\nResY=300\nLimit=" + std::to_string(limit) +
            "\nPlane.0=0\nPlane.1=0\nName.0=Player 1\nName.1=Player 2\n";
-}
-
-std::string text_of(const std::string& path)
-{
-    const std::vector<uint8_t> bytes = read_file(path);
-    return std::string(bytes.begin(), bytes.end());
 }

@@ -43,5 +43,3 @@ struct GameOnScreen {
 
 // The seven lines of a settings file.
 std::string settings_text(int32_t limit);
-// The whole file; empty when it does not exist.
-std::string text_of(const std::string& path);

@@ -32,7 +32,7 @@ TEST(RealWindow, MenuMatchHelpAndExitShowWhatValkronSimShows)
 {
     SKIP_WITHOUT_X();
     const auto& frames = menu_frames();
-    CleanGameCopy copy;
+    GameCopy copy;
     ScratchDir home;
     GameOnScreen run;
     // A screen exactly the game's size: the full-screen frame covers it 1:1.
@@ -85,7 +85,7 @@ TEST(RealWindow, MenuMatchHelpAndExitShowWhatValkronSimShows)
     EXPECT_EQ(run.ended(), 0) << run.game_output();
 
     // Run from a game directory, the game keeps its settings there.
-    EXPECT_EQ(text_of(copy.game.file("Settings.ini")), settings_text(11));
+    EXPECT_EQ(copy.game.read_text("Settings.ini"), settings_text(11));
     EXPECT_FALSE(std::filesystem::exists(home.file("config")));
     EXPECT_FALSE(std::filesystem::exists(home.file(".config")));
 }
@@ -100,7 +100,7 @@ TEST(RealWindow, OnALargerDesktopTheWholeFrameShowsScaledAndCentred)
     for (const Picture& frame : frames.at("menu 0")) {
         expected.push_back(framed(frame, 2, 1000, 600));
     }
-    CleanGameCopy copy;
+    GameCopy copy;
     GameOnScreen run;
     const std::string error =
         run.start(1000, 600, VALKRON_GAME_PATH, {copy.game.path(), {"SDL_AUDIODRIVER=dummy"}, {}, ""});
@@ -108,5 +108,5 @@ TEST(RealWindow, OnALargerDesktopTheWholeFrameShowsScaledAndCentred)
     ASSERT_TRUE(run.press({"Escape"}, expected, "menu 0 at twice the size", 15.0));
     ASSERT_TRUE(run.screen.key({"Escape"}));
     EXPECT_EQ(run.ended(), 0) << run.game_output();
-    EXPECT_EQ(text_of(copy.game.file("Settings.ini")), settings_text(10));
+    EXPECT_EQ(copy.game.read_text("Settings.ini"), settings_text(10));
 }

@@ -3,11 +3,8 @@
 // the icon in place; the installed game, started from anywhere, finds its
 // data and keeps its settings in the user's configuration folder.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <sys/stat.h>
 
-#include <cctype>
-#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -16,20 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string lower(std::string text)
-{
-    for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
-bool is_settings_file(const fs::path& path)
-{
-    const std::string name = lower(path.filename().string());
-    return name == "settings.ini" || name == "settings.ini.tmp";
-}
 
 // The build's game directory, installed under prefix; "" when all went well.
 std::string install(const ScratchDir& prefix)
@@ -50,30 +33,6 @@ std::set<std::string> files_below(const std::string& dir)
         }
     }
     return files;
-}
-
-struct Rgba {
-    uint32_t width = 0, height = 0;
-    std::vector<uint8_t> pixels;
-};
-
-bool read_rgba(const std::string& path, Rgba& out)
-{
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) {
-        return false;
-    }
-    image.format = PNG_FORMAT_RGBA;
-    out.pixels.resize(PNG_IMAGE_SIZE(image));
-    out.width = image.width;
-    out.height = image.height;
-    if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -102,7 +61,7 @@ TEST(Installed, GameDataDesktopEntryAndIconsGoWhereTheDesktopLooks)
     }
 
     // The desktop entry starts the game from the PATH with its icon.
-    const std::string entry = text_of(prefix.file("share/applications/valkron.desktop"));
+    const std::string entry = prefix.read_text("share/applications/valkron.desktop");
     EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u) << entry;
     for (const char* line : {"\nType=Application\n", "\nName=Valkron Engine\n", "\nExec=valkron\n", "\nIcon=valkron\n",
                              "\nTerminal=false\n"}) {
@@ -110,23 +69,24 @@ TEST(Installed, GameDataDesktopEntryAndIconsGoWhereTheDesktopLooks)
     }
 
     // The icon in three sizes: an aeroplane on a transparent ground.
-    for (uint32_t size : {64u, 128u, 256u}) {
+    for (int32_t size : {64, 128, 256}) {
         const std::string side = std::to_string(size);
-        Rgba icon;
-        ASSERT_TRUE(read_rgba(prefix.file("share/icons/hicolor/" + side + "x" + side + "/apps/valkron.png"), icon))
+        PngChannels icon;
+        ASSERT_TRUE(read_png_channels(prefix.file("share/icons/hicolor/" + side + "x" + side + "/apps/valkron.png"),
+                                      true, icon))
             << size;
         ASSERT_EQ(icon.width, size);
         ASSERT_EQ(icon.height, size);
         size_t opaque = 0, clear = 0;
-        for (size_t i = 3; i < icon.pixels.size(); i += 4) {
-            opaque += icon.pixels[i] == 255;
-            clear += icon.pixels[i] == 0;
+        for (size_t i = 3; i < icon.bytes.size(); i += 4) {
+            opaque += icon.bytes[i] == 255;
+            clear += icon.bytes[i] == 0;
         }
-        const size_t area = size_t{size} * size;
+        const size_t area = size_t(size) * size;
         EXPECT_GT(opaque, area / 10) << size;
         EXPECT_GT(clear, area / 3) << size;
-        EXPECT_EQ(icon.pixels[3], 0) << size;  // corners clear
-        EXPECT_EQ(icon.pixels[area * 4 - 1], 0) << size;
+        EXPECT_EQ(icon.bytes[3], 0) << size;  // corners clear
+        EXPECT_EQ(icon.bytes[area * 4 - 1], 0) << size;
     }
 }
 
@@ -154,7 +114,7 @@ TEST(Installed, StartedFromAnywhereItFindsItsDataAndKeepsSettingsInTheUsersFolde
         ASSERT_TRUE(run.screen.key({"Escape"}));
         ASSERT_EQ(run.ended(), 0) << run.game_output();
     }
-    EXPECT_EQ(text_of(config + "/valkron/settings.ini"), settings_text(11));
+    EXPECT_EQ(read_text_file(config + "/valkron/settings.ini"), settings_text(11));
     struct stat info;
     ASSERT_EQ(stat((config + "/valkron").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -181,7 +141,7 @@ TEST(Installed, StartedFromAnywhereItFindsItsDataAndKeepsSettingsInTheUsersFolde
         ASSERT_TRUE(run.screen.key({"Escape"}));
         ASSERT_EQ(run.ended(), 0) << run.game_output();
     }
-    EXPECT_EQ(text_of(home.file(".config/valkron/settings.ini")), settings_text(10));
+    EXPECT_EQ(home.read_text(".config/valkron/settings.ini"), settings_text(10));
 
     for (const std::string& file : files_below(data)) {
         EXPECT_FALSE(is_settings_file(file)) << file << " written into the installed data";

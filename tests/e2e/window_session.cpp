@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -80,14 +79,6 @@ bool start_with_output(Child& child, const std::vector<std::string>& argv, const
         exec_child(argv, options, output_fd, keep_fd);
     }
     return child.pid > 0;
-}
-
-std::string lower(std::string text)
-{
-    for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return text;
 }
 
 }  // namespace
@@ -260,25 +251,26 @@ bool Screen::capture(Picture& out)
     return read_png(path, out);
 }
 
-bool Screen::key(const std::vector<std::string>& keys)
+bool Screen::xdotool_keys(const char* command, const char* delay_ms, const std::vector<std::string>& keys)
 {
-    std::vector<std::string> argv = {"xdotool", "key", "--delay", "40"};
+    std::vector<std::string> argv = {"xdotool", command, "--delay", delay_ms};
     argv.insert(argv.end(), keys.begin(), keys.end());
     return run_program(argv, {"", {"DISPLAY=" + display}, {}, ""}, 20.0) == 0;
+}
+
+bool Screen::key(const std::vector<std::string>& keys)
+{
+    return xdotool_keys("key", "40", keys);
 }
 
 bool Screen::key_down(const std::vector<std::string>& keys)
 {
-    std::vector<std::string> argv = {"xdotool", "keydown", "--delay", "10"};
-    argv.insert(argv.end(), keys.begin(), keys.end());
-    return run_program(argv, {"", {"DISPLAY=" + display}, {}, ""}, 20.0) == 0;
+    return xdotool_keys("keydown", "10", keys);
 }
 
 bool Screen::key_up(const std::vector<std::string>& keys)
 {
-    std::vector<std::string> argv = {"xdotool", "keyup", "--delay", "10"};
-    argv.insert(argv.end(), keys.begin(), keys.end());
-    return run_program(argv, {"", {"DISPLAY=" + display}, {}, ""}, 20.0) == 0;
+    return xdotool_keys("keyup", "10", keys);
 }
 
 bool Screen::wait_for_window(const std::string& title, double timeout)
@@ -415,7 +407,7 @@ const std::map<std::string, std::vector<Picture>>& menu_frames()
         {"menu 0", 3},        {"menu 1", 12}, {"menu 1 limit", 21},  {"menu 0 limit", 30},
         {"menu 6 limit", 39}, {"help", 48},   {"menu 9 limit", 58},
     };
-    CleanGameCopy copy;
+    GameCopy copy;
     std::vector<std::string> args = {"--ticks", "65", "--seed", "1", "--keys", copy.keys(script)};
     for (const auto& s : states) {
         for (int t = s.first_tick; t < s.first_tick + 8; ++t) {
@@ -436,14 +428,4 @@ const std::map<std::string, std::vector<Picture>>& menu_frames()
         EXPECT_EQ(list.size(), 8u) << s.state;
     }
     return frames;
-}
-
-CleanGameCopy::CleanGameCopy()
-{
-    for (const auto& entry : std::filesystem::directory_iterator(game.path())) {
-        const std::string name = lower(entry.path().filename().string());
-        if (name == "settings.ini" || name == "settings.ini.tmp") {
-            std::filesystem::remove(entry.path());
-        }
-    }
 }

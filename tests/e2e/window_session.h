@@ -92,6 +92,9 @@ struct Screen {
     // Saves the picture as PNG under `scratch` and in the test's log folder
     // (for a failure report); the path.
     std::string keep(const Picture& picture, const std::string& name) const;
+
+private:
+    bool xdotool_keys(const char* command, const char* delay_ms, const std::vector<std::string>& keys);
 };
 
 bool same_picture(const Picture& a, const Picture& b);
@@ -116,12 +119,6 @@ Picture framed(const Picture& frame, int32_t scale, int32_t width, int32_t heigh
 //   "help"          the help screen       (Enter)
 //   "menu 9 limit"  Exit, 11              (Escape, Down x 3)
 const std::map<std::string, std::vector<Picture>>& menu_frames();
-
-// A copy of the build's game directory without any settings file a run in
-// the build may have left (the tests start from the defaults).
-struct CleanGameCopy : GameCopy {
-    CleanGameCopy();
-};
 
 // The game's window title.
 extern const char game_title[];

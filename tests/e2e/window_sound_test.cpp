@@ -178,7 +178,7 @@ TEST(RealSound, MenuMovesNewGameAndAShotSoundInOrderAtTheirTimes)
 {
     SKIP_WITHOUT_X();
     const auto& frames = menu_frames();
-    CleanGameCopy copy;
+    GameCopy copy;
     const std::string audio = copy.path("output.raw");
     GameOnScreen run;
     const std::string error = run.start(

@@ -122,6 +122,15 @@ void PrintTo(const Case& c, std::ostream* os)
 
 class BitExact : public ::testing::TestWithParam<Case> {};
 
+// Clears the engine's picture and depth and the reference's alike.
+void start_over(reference::View& ref, std::vector<uint32_t>& pixels)
+{
+    std::fill(pixels.begin(), pixels.end(), 0u);
+    std::fill(ref.pixels.begin(), ref.pixels.end(), 0u);
+    std::fill(ref.depth.begin(), ref.depth.end(), 0.0f);
+    engine_clear_depth();
+}
+
 TEST_P(BitExact, FillsMatchTheReference)
 {
     const auto [width, height, triangles, meshes] = GetParam();
@@ -133,12 +142,7 @@ TEST_P(BitExact, FillsMatchTheReference)
     std::vector<uint32_t> pixels(ref.pixels.size(), 0);
     engine_clear_depth();
     for (int n = 0; n < triangles; ++n) {
-        if (n % 250 == 0) {
-            std::fill(pixels.begin(), pixels.end(), 0u);
-            std::fill(ref.pixels.begin(), ref.pixels.end(), 0u);
-            std::fill(ref.depth.begin(), ref.depth.end(), 0.0f);
-            engine_clear_depth();
-        }
+        if (n % 250 == 0) start_over(ref, pixels);
         const Triangle t = random_screen_triangle(rng, width, height);
         TestFace face(vtx(t[0].x, t[0].y, t[0].z, t[0].u, t[0].v), vtx(t[1].x, t[1].y, t[1].z, t[1].u, t[1].v),
                       vtx(t[2].x, t[2].y, t[2].z, t[2].u, t[2].v));
@@ -257,12 +261,7 @@ TEST_P(BitExact, MeshPipelineMatchesTheReference)
     int outcomes[3] = {0, 0, 0};
     int near_skips = 0, many_pieces = 0;
     for (int n = 0; n < meshes; ++n) {
-        if (n % 300 == 0) {
-            std::fill(pixels.begin(), pixels.end(), 0u);
-            std::fill(ref.pixels.begin(), ref.pixels.end(), 0u);
-            std::fill(ref.depth.begin(), ref.depth.end(), 0.0f);
-            engine_clear_depth();
-        }
+        if (n % 300 == 0) start_over(ref, pixels);
         // Identity camera for a third (exact camera-space corners, z = 0.1
         // exactly), a moving camera for the rest.
         Matrix4 model, camera;

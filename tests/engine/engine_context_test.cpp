@@ -105,7 +105,7 @@ TEST(EngineContext, ClearAndFillDepth)
 
 TEST(EngineContext, ReleaseFreesEverythingAndIsSafeTwice)
 {
-    ScratchDir dir("release");
+    ScratchWorkingDirectory scratch;
     ASSERT_TRUE(write_tex_file("Fonts.tex", std::vector<uint32_t>(65536, 0x123456)));
     ASSERT_NE(engine_init(50, 40), 0);
     ASSERT_NE(engine.font_texture, nullptr);
@@ -125,7 +125,7 @@ TEST(EngineContext, ReleaseFreesEverythingAndIsSafeTwice)
 
 TEST(EngineContext, ReinitAtAnotherSizeReadsTheFontAgain)
 {
-    ScratchDir dir("reinit");
+    ScratchWorkingDirectory scratch;
     std::vector<uint32_t> first(65536, 0), second(65536, 0);
     first[5] = 0xABCDEF;
     second[5] = 0x010203;
@@ -154,7 +154,7 @@ TEST(EngineContext, ReinitAtAnotherSizeReadsTheFontAgain)
 
 TEST(EngineContext, FontNameIsResolvedWithoutRegardToCase)
 {
-    ScratchDir dir("fontcase");
+    ScratchWorkingDirectory scratch;
     std::vector<uint32_t> pixels(65536, 0);
     pixels[0] = 0x445566;
     ASSERT_TRUE(write_tex_file("fonts.TEX", pixels));
@@ -165,7 +165,7 @@ TEST(EngineContext, FontNameIsResolvedWithoutRegardToCase)
 
 TEST(EngineContext, MissingFontLeavesFontNullButInitSucceeds)
 {
-    ScratchDir dir("nofont");
+    ScratchWorkingDirectory scratch;
     EngineScope scope(20, 20);
     EXPECT_NE(scope.result, 0);
     EXPECT_EQ(engine.font_texture, nullptr);

@@ -1,41 +1,15 @@
-// Helpers shared by the engine tests: a scratch working directory, font
-// files, faces built from plain corner values.
+// Helpers shared by the engine tests: font files, faces built from plain
+// corner values.
 #pragma once
-
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "assets/scene.h"
 #include "engine/engine.h"
-
-// Makes a fresh directory under the test's working directory and works in
-// it until destroyed; then returns to the previous directory and removes it.
-struct ScratchDir {
-    std::filesystem::path previous;
-    std::filesystem::path path;
-
-    explicit ScratchDir(const char* name)
-    {
-        previous = std::filesystem::current_path();
-        path = previous / (std::string("scratch-") + name + "-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-        std::filesystem::current_path(path);
-    }
-    ~ScratchDir()
-    {
-        std::filesystem::current_path(previous);
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-};
+#include "scratch_dir.h"
 
 // Writes a 256 x 256 .tex file (records red, green, blue, unused) whose
 // pixels are 0x00RRGGBB values.

@@ -25,7 +25,7 @@ protected:
     // Writes the font and builds the engine, which reads it.
     void load()
     {
-        scratch = std::make_unique<ScratchDir>("font");
+        scratch = std::make_unique<ScratchWorkingDirectory>();
         ASSERT_TRUE(write_tex_file("Fonts.tex", font));
         ASSERT_NE(engine_init(64, 48), 0);
         ASSERT_NE(engine.font_texture, nullptr);
@@ -42,7 +42,7 @@ protected:
             for (int j = 0; j < 9; ++j) font[texel_of(slot, group, i, j)] = 0x010101;
         }
     }
-    std::unique_ptr<ScratchDir> scratch;
+    std::unique_ptr<ScratchWorkingDirectory> scratch;
 };
 
 struct Buffer {

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "engine/math3d.h"
+#include "matrix_checks.h"
 
 namespace {
 
@@ -91,16 +92,12 @@ TEST(Matrix, MultiplyResultMayAliasEitherOperand)
         matrix_multiply(into_a, b, into_a);
         Matrix4 into_b = b;
         matrix_multiply(a, into_b, into_b);
-        for (int i = 0; i < 16; ++i) {
-            EXPECT_EQ(into_a.m[i], separate.m[i]);
-            EXPECT_EQ(into_b.m[i], separate.m[i]);
-        }
+        EXPECT_TRUE(same_matrix(into_a, separate));
+        EXPECT_TRUE(same_matrix(into_b, separate));
         Matrix4 square = a, square_separate;
         matrix_multiply(a, a, square_separate);
         matrix_multiply(square, square, square);
-        for (int i = 0; i < 16; ++i) {
-            EXPECT_EQ(square.m[i], square_separate.m[i]);
-        }
+        EXPECT_TRUE(same_matrix(square, square_separate));
     }
 }
 
@@ -203,9 +200,7 @@ TEST(Matrix, InverseOfIdentityIsIdentity)
         e = 9.0f;
     }
     matrix_affine_inverse(id, inv);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(inv.m[i], id.m[i]);
-    }
+    EXPECT_TRUE(same_matrix(inv, id));
 }
 
 TEST(Matrix, InverseTimesMatrixIsIdentity)

@@ -7,6 +7,7 @@
 #include "game/aircraft.h"
 #include "game/weapons.h"
 #include "match_fixture.h"
+#include "matrix_checks.h"
 #include "shell/keyboard.h"
 
 namespace {
@@ -80,7 +81,7 @@ TEST_F(FlightTest, CoastingGlidesToAStandstillAndStaysThere)
     // At rest with no turn rate nothing changes at all.
     const Matrix4 still = aircraft[1].matrix;
     for (int k = 0; k < 10; ++k) flight_update();
-    for (int e = 0; e < 16; ++e) EXPECT_EQ(aircraft[1].matrix.m[e], still.m[e]) << e;
+    EXPECT_TRUE(same_matrix(aircraft[1].matrix, still));
 }
 
 TEST_F(FlightTest, TurnRateOvershootsOnceThenHoldsAndDecaysToZero)
@@ -170,13 +171,9 @@ TEST_F(FlightTest, PlayerOneTurnsAboutYBeforeXAndPlayerTwoTheOtherWay)
     matrix_translate(second, 0, 0, speed);
     matrix_rotate_x(second, pitch);
     matrix_rotate_y(second, -yaw);
-    bool differ = false;
-    for (int e = 0; e < 16; ++e) {
-        EXPECT_EQ(aircraft[0].matrix.m[e], first.m[e]) << e;
-        EXPECT_EQ(aircraft[1].matrix.m[e], second.m[e]) << e;
-        differ = differ || first.m[e] != second.m[e];
-    }
-    EXPECT_TRUE(differ);
+    EXPECT_TRUE(same_matrix(aircraft[0].matrix, first));
+    EXPECT_TRUE(same_matrix(aircraft[1].matrix, second));
+    EXPECT_FALSE(same_matrix(first, second));
     // Moving came first: the position changed along the old heading only.
     EXPECT_EQ(aircraft[0].matrix.m[12], first.m[12]);
 }
@@ -196,7 +193,7 @@ TEST_F(FlightTest, FireLaunchesOneShotPerPlayerAndFramePlayerOneFirst)
     EXPECT_EQ(shot_matrix[0].m[14], 31.0f);
     Matrix4 muzzle = aircraft[1].matrix;
     matrix_translate(muzzle, 0, 0, 31.0f);
-    for (int e = 0; e < 16; ++e) EXPECT_EQ(shot_matrix[1].m[e], muzzle.m[e]) << e;
+    EXPECT_TRUE(same_matrix(shot_matrix[1], muzzle));
     // The shot leaves from where the aeroplane stands after this frame's move.
     controls[0].accelerate = 1;
     flight_update();

@@ -15,6 +15,7 @@
 #include "shell/keyboard.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
+#include "wave_builder.h"
 
 void MemoryMesh::bind()
 {
@@ -64,39 +65,6 @@ Matrix4 placed_at(float x, float y, float z)
     return m;
 }
 
-namespace {
-
-// A tiny playable clip: PCM, mono, 8 bits, 11,025 Hz, four samples.
-std::vector<uint8_t> tiny_wave()
-{
-    std::vector<uint8_t> w;
-    auto u32 = [&](uint32_t v) {
-        for (int k = 0; k < 4; ++k) w.push_back(static_cast<uint8_t>(v >> (8 * k)));
-    };
-    auto u16 = [&](uint16_t v) {
-        w.push_back(static_cast<uint8_t>(v));
-        w.push_back(static_cast<uint8_t>(v >> 8));
-    };
-    auto tag = [&](const char* t) { w.insert(w.end(), t, t + 4); };
-    tag("RIFF");
-    u32(4 + 8 + 16 + 8 + 4);
-    tag("WAVE");
-    tag("fmt ");
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(11025);
-    u32(11025);
-    u16(1);
-    u16(8);
-    tag("data");
-    u32(4);
-    for (int k = 0; k < 4; ++k) w.push_back(128);
-    return w;
-}
-
-}  // namespace
-
 void MatchFixture::SetUp()
 {
     headless_reset();
@@ -113,10 +81,7 @@ void MatchFixture::SetUp()
     };
     headless_set_driver(&driver);
     sound_init(nullptr);
-    const std::vector<uint8_t> wave = tiny_wave();
-    for (int32_t slot = 0; slot < 5; ++slot) {
-        ASSERT_EQ(sound_load_slot_from_image(slot, wave.data(), wave.size()), 1);
-    }
+    ASSERT_TRUE(load_tiny_sounds());
     ASSERT_EQ(display_init(nullptr, 400, 300), 0);
 
     res_x = 400;

@@ -11,9 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "scratch_dir.h"
-#include "sim_json.h"
-#include "sim_process.h"
+#include "sim_runner.h"
 
 namespace {
 
@@ -40,13 +38,13 @@ Sight sight(const Json& me, const Json& other)
 {
     const Json& m = me["matrix"];
     double d[3];
-    for (int k = 0; k < 3; ++k) d[k] = other["pos"][k].num() - me["pos"][k].num();
+    for (int k = 0; k < 3; ++k) d[k] = other["pos"][k].value - me["pos"][k].value;
     double local[3];
     for (int row = 0; row < 3; ++row) {
         double dot = 0, length = 0;
         for (int k = 0; k < 3; ++k) {
-            dot += d[k] * m[4 * row + k].num();
-            length += m[4 * row + k].num() * m[4 * row + k].num();
+            dot += d[k] * m[4 * row + k].value;
+            length += m[4 * row + k].value * m[4 * row + k].value;
         }
         local[row] = dot / length;
     }
@@ -81,17 +79,17 @@ Keys hunt(const Json& me, const Json& other)
 {
     Keys k{};
     const Sight s = sight(me, other);
-    const int yaw = steer(s.right, -me["yaw_rate"].num());
+    const int yaw = steer(s.right, -me["yaw_rate"].value);
     k[turn_right] = yaw > 0;
     k[turn_left] = yaw < 0;
-    const int pitch = steer(s.down, -me["pitch_rate"].num());
+    const int pitch = steer(s.down, -me["pitch_rate"].value);
     k[pitch_down] = pitch > 0;
     k[pitch_up] = pitch < 0;
 
     const bool aligned = std::fabs(s.right) < 0.2 && std::fabs(s.down) < 0.2;
     const double wanted =
         aligned ? std::min(50.0, std::sqrt(std::max(0.0, 2.2 * (s.distance - 350.0)))) : 5.0;
-    const double speed = me["speed"].num();
+    const double speed = me["speed"].value;
     k[accelerate] = speed < wanted - 3.0;
     k[brake] = !k[accelerate] && speed > wanted + 1.0;
     const double aim = std::min(0.04, 25.0 / s.distance);
@@ -140,7 +138,7 @@ void rate_rule(float& rate, bool raise, bool lower)
 int count_of(const Json& sounds, int slot)
 {
     int n = 0;
-    for (const Json& s : sounds.items) n += s.i32() == slot;
+    for (const Json& s : sounds.items) n += s.integer() == slot;
     return n;
 }
 
@@ -148,33 +146,23 @@ class SimMatchTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-#ifndef VALKRON_SIM_PATH
-        GTEST_SKIP() << "valkron-sim is not part of this build";
-#else
-        const std::filesystem::path game = VALKRON_GAME_DIR;
-        if (!std::filesystem::exists(game / "Fonts.tex")) {
-            GTEST_SKIP() << "no game directory at " << game;
+        if (!sim_program()) {
+            GTEST_SKIP() << "valkron-sim is not part of this build";
         }
-        std::filesystem::copy(game, scratch.path(),
-                              std::filesystem::copy_options::recursive |
-                                  std::filesystem::copy_options::overwrite_existing);
-        std::filesystem::remove(scratch.file("Settings.ini"));
-        std::filesystem::remove(scratch.file("settings.ini"));
-        scratch.write("settings.ini",
-                      "ResX=400\nResY=300\nLimit=2\nPlane.0=0\nPlane.1=3\nName.0=Ann\nName.1=Bob\n");
-#endif
+        if (!std::filesystem::exists(copy.game.file("Fonts.tex"))) {
+            GTEST_SKIP() << "no game directory at " << VALKRON_GAME_DIR;
+        }
+        copy.game.write("settings.ini",
+                        "ResX=400\nResY=300\nLimit=2\nPlane.0=0\nPlane.1=3\nName.0=Ann\nName.1=Bob\n");
     }
 
     // Runs the game from its start with the bot until it ends or
     // max_ticks pass. The record of every tick goes to trace.
     void play(uint32_t seed, int max_ticks)
     {
-#ifdef VALKRON_SIM_PATH
         SimProcess sim;
-        ASSERT_TRUE(sim.start(VALKRON_SIM_PATH,
-                              {"--seed", std::to_string(seed), "--keys", "-", "--trace", "-",
-                               "--ticks", std::to_string(max_ticks)},
-                              scratch.path()));
+        ASSERT_TRUE(sim.start(copy.game.path(), {"--seed", std::to_string(seed), "--keys", "-", "--trace",
+                                                 "-", "--ticks", std::to_string(max_ticks)}));
         std::array<Keys, 2> held{};
         std::vector<std::string> script;  // what was sent, for reproduction
         auto send = [&](int tick, const std::string& what, const char* key) {
@@ -187,12 +175,11 @@ protected:
         bool entered = false, left_menu = false, won = false;
         std::string text;
         while (sim.read_line(text)) {
-            bool ok = false;
-            TickRecord record{parse_json(text, ok), held};
-            ASSERT_TRUE(ok) << text;
+            TickRecord record{Json{}, held};
+            ASSERT_TRUE(parse_json(text, record.line)) << text;
             const Json& line = record.line;
             trace.push_back(record);
-            const int tick = line["tick"].i32();
+            const int tick = line["tick"].integer();
             const std::string mode = line["mode"].text;
             const int next = tick + 1;
 
@@ -224,7 +211,7 @@ protected:
                     wish[1][fire] = true;
                 } else {
                     wish[0] = hunt(p1, p2);
-                    wish[1][brake] = p2["speed"].num() > 0;
+                    wish[1][brake] = p2["speed"].value > 0;
                 }
             }
             for (int p = 0; p < 2; ++p) {
@@ -245,13 +232,9 @@ protected:
             file << "# seed " << seed << "\n";
             for (const std::string& s : script) file << s;
         }
-#else
-        (void)seed;
-        (void)max_ticks;
-#endif
     }
 
-    ScratchDir scratch;
+    GameCopy copy;
     std::vector<TickRecord> trace;
 };
 
@@ -272,36 +255,36 @@ TEST_F(SimMatchTest, AFightToTheFragLimitFollowsTheNumbersTickByTick)
     for (size_t i = 1; i < trace.size(); ++i) {
         const Json& prev = trace[i - 1].line;
         const Json& cur = trace[i].line;
-        const int tick = cur["tick"].i32();
+        const int tick = cur["tick"].integer();
         winner_lines += cur["mode"].text == "winner";
         if (prev["mode"].text != "match") {
             if (cur["mode"].text == "match") {
                 // New game: full energies, no frags, at rest, sound 1.
                 EXPECT_EQ(count_of(cur["sounds"], 1), 1);
-                EXPECT_EQ(cur["frag_limit"].i32(), 2);
+                EXPECT_EQ(cur["frag_limit"].integer(), 2);
                 for (int p = 0; p < 2; ++p) {
-                    EXPECT_EQ(cur["players"][p]["energy"].i32(), 100);
-                    EXPECT_EQ(cur["players"][p]["frags"].i32(), 0);
+                    EXPECT_EQ(cur["players"][p]["energy"].integer(), 100);
+                    EXPECT_EQ(cur["players"][p]["frags"].integer(), 0);
                 }
             }
             continue;
         }
         ++match_ticks;
-        const int prev_timer = prev["frag_timer"].i32();
-        const int timer = cur["frag_timer"].i32();
+        const int prev_timer = prev["frag_timer"].integer();
+        const int timer = cur["frag_timer"].integer();
         const bool round_reset = prev_timer > 0 && timer <= 0;
         const bool running = prev_timer > 0 || timer > 0;  // keys cleared before the flight
         const Json& sounds = cur["sounds"];
 
         // Energies: a death registered from a negative energy, hits of 5.
         int base[2], lost = 0, registered = 0;
-        const double dx = prev["players"][0]["pos"][0].num() - prev["players"][1]["pos"][0].num();
-        const double dy = prev["players"][0]["pos"][1].num() - prev["players"][1]["pos"][1].num();
-        const double dz = prev["players"][0]["pos"][2].num() - prev["players"][1]["pos"][2].num();
+        const double dx = prev["players"][0]["pos"][0].value - prev["players"][1]["pos"][0].value;
+        const double dy = prev["players"][0]["pos"][1].value - prev["players"][1]["pos"][1].value;
+        const double dz = prev["players"][0]["pos"][2].value - prev["players"][1]["pos"][2].value;
         const double apart = std::sqrt(dx * dx + dy * dy + dz * dz);
         const bool collision = prev_timer <= 0 && apart < 39.9;
         for (int p = 0; p < 2; ++p) {
-            const int before = prev["players"][p]["energy"].i32();
+            const int before = prev["players"][p]["energy"].integer();
             base[p] = (before < 0 || collision) ? 0 : before;
             registered += before < 0 || collision;
         }
@@ -314,12 +297,12 @@ TEST_F(SimMatchTest, AFightToTheFragLimitFollowsTheNumbersTickByTick)
         for (int p = 0; p < 2; ++p) {
             const Json& c = cur["players"][p];
             if (round_reset) {
-                EXPECT_EQ(c["energy"].i32(), 100) << tick;
-                EXPECT_EQ(c["speed"].num(), 0.0) << tick;
-                EXPECT_EQ(c["explosion_frame"].i32(), 0) << tick;
+                EXPECT_EQ(c["energy"].integer(), 100) << tick;
+                EXPECT_EQ(c["speed"].value, 0.0) << tick;
+                EXPECT_EQ(c["explosion_frame"].integer(), 0) << tick;
                 continue;
             }
-            const int drop = base[p] - c["energy"].i32();
+            const int drop = base[p] - c["energy"].integer();
             EXPECT_GE(drop, 0) << tick;
             EXPECT_EQ(drop % 5, 0) << tick;
             lost += drop / 5;
@@ -337,10 +320,10 @@ TEST_F(SimMatchTest, AFightToTheFragLimitFollowsTheNumbersTickByTick)
         }
         if (round_reset) {
             ++rounds;
-            const int won = cur["players"][0]["frags"].i32() - prev["players"][0]["frags"].i32();
-            const int won2 = cur["players"][1]["frags"].i32() - prev["players"][1]["frags"].i32();
+            const int won = cur["players"][0]["frags"].integer() - prev["players"][0]["frags"].integer();
+            const int won2 = cur["players"][1]["frags"].integer() - prev["players"][1]["frags"].integer();
             EXPECT_LE(won + won2, 1) << tick;
-            EXPECT_EQ(cur["shot_count"].i32(), 0) << tick;
+            EXPECT_EQ(cur["shot_count"].integer(), 0) << tick;
         }
 
         // Flight: speeds and turn rates follow the held keys exactly.
@@ -365,8 +348,8 @@ TEST_F(SimMatchTest, AFightToTheFragLimitFollowsTheNumbersTickByTick)
             // Moved by the new speed along the nose it had before turning.
             for (int axis = 0; axis < 3; ++axis) {
                 const double expected =
-                    a["pos"][axis].num() + speed * a["matrix"][8 + axis].num();
-                EXPECT_NEAR(c["pos"][axis].num(), expected, 1e-3 * (1 + std::fabs(expected)))
+                    a["pos"][axis].value + speed * a["matrix"][8 + axis].value;
+                EXPECT_NEAR(c["pos"][axis].value, expected, 1e-3 * (1 + std::fabs(expected)))
                     << tick;
             }
         }
@@ -380,8 +363,8 @@ TEST_F(SimMatchTest, AFightToTheFragLimitFollowsTheNumbersTickByTick)
         }
         return trace.back().line;
     }();
-    EXPECT_EQ(last_match["match_winner"].i32(), 1);
-    EXPECT_EQ(last_match["players"][0]["frags"].i32(), 2);
+    EXPECT_EQ(last_match["match_winner"].integer(), 1);
+    EXPECT_EQ(last_match["players"][0]["frags"].integer(), 2);
     EXPECT_EQ(count_of(last_match["sounds"], 4), 1);
     EXPECT_EQ(winner_lines, 38);
     EXPECT_GE(hits, 42);
@@ -400,7 +383,7 @@ TEST_F(SimMatchTest, AFightToTheFragLimitFollowsTheNumbersTickByTick)
         EXPECT_EQ(line["players"][1]["speed"].f32(), speeds[k]);
         EXPECT_EQ(count_of(line["sounds"], 2), 2);
     }
-    EXPECT_EQ(trace[first + 12].line["shot_count"].i32(), 24);
+    EXPECT_EQ(trace[first + 12].line["shot_count"].integer(), 24);
 }
 
 }  // namespace

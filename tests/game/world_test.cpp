@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "../../tools/common/chunk_writer.h"
 #include "assets/scene.h"
 #include "assets/texture.h"
 #include "game/aircraft.h"
@@ -15,7 +14,9 @@
 #include "game/weapons.h"
 #include "game/world.h"
 #include "match_fixture.h"
+#include "matrix_checks.h"
 #include "platform/headless.h"
+#include "scene_builders.h"
 #include "scratch_dir.h"
 #include "shell/keyboard.h"
 #include "shell/startup.h"
@@ -34,38 +35,11 @@ struct Reference {
     float offset() { return static_cast<float>((next() & 0xFFF) - 500); }
 };
 
-// A one-triangle .3ds scene file.
-std::vector<uint8_t> tiny_scene()
-{
-    ChunkWriter w;
-    w.chunk(0x4D4D, [&] {
-        w.chunk(0x3D3D, [&] {
-            w.chunk(0x4000, [&] {
-                w.name("Body");
-                w.chunk(0x4100, [&] {
-                    w.chunk(0x4110, [&] {
-                        w.u16(3);
-                        for (float v : {0.f, 0.f, 0.f, 10.f, 0.f, 0.f, 0.f, 10.f, 0.f}) w.f32(v);
-                    });
-                    w.chunk(0x4120, [&] {
-                        w.u16(1);
-                        w.u16(0);
-                        w.u16(1);
-                        w.u16(2);
-                        w.u16(0);
-                    });
-                });
-            });
-        });
-    });
-    return w.bytes();
-}
-
 class WorldTest : public MatchFixture {
 protected:
     void load_models()
     {
-        const std::string path = scratch.write("plane.3ds", tiny_scene());
+        const std::string path = scratch.write("plane.3ds", one_triangle_3ds("Body", {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}}));
         for (int32_t p = 0; p < 2; ++p) {
             plane_scene[p] = load_scene(path.c_str());
             ASSERT_NE(plane_scene[p], nullptr);
@@ -148,7 +122,7 @@ TEST_F(WorldTest, NewGamePlacementRollsPitchesAndOffsetsBothAeroplanes)
         const float y = ref.offset();
         const float x = ref.offset();
         matrix_translate(expected, x, y, z);
-        for (int e = 0; e < 16; ++e) EXPECT_EQ(aircraft[p].matrix.m[e], expected.m[e]) << p << e;
+        EXPECT_TRUE(same_matrix(aircraft[p].matrix, expected)) << "player " << p;
     }
     for (int e = 0; e < 12; ++e) EXPECT_EQ(aircraft[0].matrix.m[e], aircraft[1].matrix.m[e]);
     // Rolled half a turn: own Y points up the world, own X to the world's
@@ -190,7 +164,7 @@ TEST_F(WorldTest, ResetRoundKeepsHeadingsAndJumpsFromWhereTheyAre)
         const float y = ref.offset();
         const float x = ref.offset();
         matrix_translate(expected, x, y, z);
-        for (int e = 0; e < 16; ++e) EXPECT_EQ(a.matrix.m[e], expected.m[e]) << p << e;
+        EXPECT_TRUE(same_matrix(a.matrix, expected)) << "player " << p;
         for (int e = 0; e < 12; ++e) EXPECT_EQ(a.matrix.m[e], before[p].m[e]);
         EXPECT_EQ(a.energy, 100);
         EXPECT_EQ(a.speed, 0.0f);

@@ -1,7 +1,7 @@
 // The headless sound: slots load from WAVE images, starts are reported.
 #include "platform/headless.h"
 #include "platform/sound.h"
-#include "wave_images.h"
+#include "wave_builder.h"
 
 #include <gtest/gtest.h>
 

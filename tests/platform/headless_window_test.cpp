@@ -177,16 +177,22 @@ void end_tick(uint64_t tick, void* user)
     static_cast<TickLog*>(user)->events->push_back("end " + std::to_string(tick));
 }
 
-}  // namespace
-
-TEST_F(HeadlessWindow, TicksRunKeysFirstThenTheTimerThenEndTick)
+// Installs a driver that logs its ticks into log.
+void drive(TickLog& log)
 {
-    TickLog log = {&events, 4, 3};
     HeadlessDriver driver = {};
     driver.begin_tick = begin_tick;
     driver.end_tick = end_tick;
     driver.user = &log;
     headless_set_driver(&driver);
+}
+
+}  // namespace
+
+TEST_F(HeadlessWindow, TicksRunKeysFirstThenTheTimerThenEndTick)
+{
+    TickLog log = {&events, 4, 3};
+    drive(log);
     window_set_timer(created, 0, 33);
     EXPECT_EQ(run_loop(), 0);
     EXPECT_EQ(events, (std::vector<std::string>{
@@ -201,11 +207,7 @@ TEST_F(HeadlessWindow, TicksRunKeysFirstThenTheTimerThenEndTick)
 TEST_F(HeadlessWindow, KillingTheTimerDropsTheTicksPendingMessage)
 {
     TickLog log = {&events, 3, 0};
-    HeadlessDriver driver = {};
-    driver.begin_tick = begin_tick;
-    driver.end_tick = end_tick;
-    driver.user = &log;
-    headless_set_driver(&driver);
+    drive(log);
     kill_timer_on_key = 'W';  // tick 2's key stops the timer
     window_set_timer(created, 0, 33);
     EXPECT_EQ(run_loop(), 0);

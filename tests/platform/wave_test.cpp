@@ -1,7 +1,7 @@
 // parse_wave and the clip check shared by both sound outputs.
 #include "platform/common/wave_clip.h"
 #include "platform/sound.h"
-#include "wave_images.h"
+#include "wave_builder.h"
 
 #include <gtest/gtest.h>
 

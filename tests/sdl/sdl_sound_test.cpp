@@ -1,6 +1,6 @@
 // The sound on SDL2_mixer, heard through SDL's disk audio driver: what the
 // mixer outputs is written to a file, which the tests then measure.
-#include "../platform/wave_images.h"
+#include "wave_builder.h"
 #include "platform/common/wave_clip.h"
 #include "platform/resources.h"
 #include "platform/sdl/sdl_platform.h"

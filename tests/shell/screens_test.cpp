@@ -6,8 +6,9 @@
 #include "engine/engine.h"
 #include "game/aircraft.h"
 #include "game/world.h"
-#include "shell/menu.h"
+#include "matrix_checks.h"
 #include "platform/keys.h"
+#include "shell/menu.h"
 #include "shell/screens.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
@@ -153,9 +154,7 @@ TEST_F(IntroTest, TheModelTurnsEveryFrame)
     tick();
     Matrix4 expected = before;
     matrix_rotate_z(expected, -0.09f);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(plane_scene[0]->meshes[0].local_matrix.m[i], expected.m[i]);
-    }
+    EXPECT_TRUE(same_matrix(plane_scene[0]->meshes[0].local_matrix, expected));
 }
 
 class WinnerTest : public ShellTest {

@@ -16,11 +16,6 @@ protected:
         dir.write(name, text);
         read_settings();
     }
-    std::string file_text(const std::string& name) const
-    {
-        const std::vector<uint8_t> bytes = read_file(dir.file(name));
-        return std::string(bytes.begin(), bytes.end());
-    }
 };
 
 const char full_file[] =
@@ -29,44 +24,20 @@ const char full_file[] =
 TEST_F(SettingsTest, WithoutAFileEverySettingKeepsItsDefault)
 {
     read_settings();
-    EXPECT_EQ(res_x, 400);
-    EXPECT_EQ(res_y, 300);
-    EXPECT_EQ(resolution_index, 0);
-    EXPECT_EQ(frag_limit, 10);
-    EXPECT_EQ(plane_index[0], 0);
-    EXPECT_EQ(plane_index[1], 0);
-    EXPECT_STREQ(plane_name[0], "Happy");
-    EXPECT_STREQ(plane_name[1], "Happy");
-    EXPECT_STREQ(player_name[0], "Player 1");
-    EXPECT_STREQ(player_name[1], "Player 2");
+    EXPECT_EQ(current_settings(), default_settings);
 }
 
 TEST_F(SettingsTest, SevenLinesSetEverySetting)
 {
     read(full_file);
-    EXPECT_EQ(res_x, 640);
-    EXPECT_EQ(res_y, 480);
-    EXPECT_EQ(resolution_index, 3);
-    EXPECT_EQ(frag_limit, 3);
-    EXPECT_EQ(plane_index[0], 5);
-    EXPECT_EQ(plane_index[1], 2);
-    EXPECT_STREQ(plane_name[0], "Needle");
-    EXPECT_STREQ(plane_name[1], "Titan Hs");
-    EXPECT_STREQ(player_name[0], "Red Baron");
-    EXPECT_STREQ(player_name[1], "Snoopy");
+    EXPECT_EQ(current_settings(),
+              (Settings{640, 480, 3, 3, {5, 2}, {"Needle", "Titan Hs"}, {"Red Baron", "Snoopy"}}));
 }
 
 TEST_F(SettingsTest, OnlyThePositionOfALineCounts)
 {
     read("Width=640\nName.0=384\nPlane.1=4\nfoo=1\nbar=3\nx=Ann\ny=Bob\n");
-    EXPECT_EQ(res_x, 640);
-    EXPECT_EQ(res_y, 384);
-    EXPECT_EQ(resolution_index, 1);
-    EXPECT_EQ(frag_limit, 4);
-    EXPECT_STREQ(plane_name[0], "Goliash 215");
-    EXPECT_STREQ(plane_name[1], "Lizard 372");
-    EXPECT_STREQ(player_name[0], "Ann");
-    EXPECT_STREQ(player_name[1], "Bob");
+    EXPECT_EQ(current_settings(), (Settings{640, 384, 1, 4, {1, 3}, {"Goliash 215", "Lizard 372"}, {"Ann", "Bob"}}));
 }
 
 TEST_F(SettingsTest, TheResolutionIndexFollowsTheHeightAlone)
@@ -181,7 +152,7 @@ TEST_F(SettingsTest, TheFileIsFoundInAnyLetterCase)
 TEST_F(SettingsTest, WritingGivesSevenLinesFromTheGlobals)
 {
     write_settings();
-    EXPECT_EQ(file_text("Settings.ini"),
+    EXPECT_EQ(dir.read_text("Settings.ini"),
               "ResX=400\nResY=300\nLimit=10\nPlane.0=0\nPlane.1=0\nName.0=Player 1\nName.1=Player 2\n");
 
     res_x = 1024;
@@ -192,7 +163,7 @@ TEST_F(SettingsTest, WritingGivesSevenLinesFromTheGlobals)
     std::strcpy(player_name[0], "Bob");
     std::strcpy(player_name[1], "A B C");
     write_settings();
-    EXPECT_EQ(file_text("Settings.ini"),
+    EXPECT_EQ(dir.read_text("Settings.ini"),
               "ResX=1024\nResY=768\nLimit=-2\nPlane.0=5\nPlane.1=1\nName.0=Bob\nName.1=A B C\n");
     EXPECT_FALSE(std::filesystem::exists(dir.file("Settings.ini.tmp")));
 }
@@ -209,14 +180,8 @@ TEST_F(SettingsTest, WhatIsWrittenReadsBack)
     write_settings();
     reset_program_state();
     read_settings();
-    EXPECT_EQ(res_x, 800);
-    EXPECT_EQ(res_y, 600);
-    EXPECT_EQ(resolution_index, 4);
-    EXPECT_EQ(frag_limit, 25);
-    EXPECT_STREQ(plane_name[0], "Lizard 486");
-    EXPECT_STREQ(plane_name[1], "Lizard 372");
-    EXPECT_EQ(std::string(player_name[0]), std::string(31, 'q'));
-    EXPECT_STREQ(player_name[1], "x y");
+    EXPECT_EQ(current_settings(),
+              (Settings{800, 600, 4, 25, {4, 3}, {"Lizard 486", "Lizard 372"}, {std::string(31, 'q'), "x y"}}));
 }
 
 TEST_F(SettingsTest, WritingReplacesTheFileTheReaderReads)
@@ -225,7 +190,7 @@ TEST_F(SettingsTest, WritingReplacesTheFileTheReaderReads)
     frag_limit = 42;
     write_settings();
     EXPECT_FALSE(std::filesystem::exists(dir.file("Settings.ini")));
-    EXPECT_EQ(file_text("SETTINGS.INI").substr(0, 28), "ResX=400\nResY=300\nLimit=42\nP");
+    EXPECT_EQ(dir.read_text("SETTINGS.INI").substr(0, 28), "ResX=400\nResY=300\nLimit=42\nP");
     reset_program_state();
     read_settings();
     EXPECT_EQ(frag_limit, 42);
@@ -237,7 +202,7 @@ TEST_F(SettingsTest, AFileThatCannotBeWrittenLeavesTheOldOneWhole)
     dir.make_dir("Settings.ini.tmp");  // the new contents cannot go there
     frag_limit = 77;
     write_settings();
-    EXPECT_EQ(file_text("Settings.ini"), full_file);
+    EXPECT_EQ(dir.read_text("Settings.ini"), full_file);
 }
 
 }  // namespace

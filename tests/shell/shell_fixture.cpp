@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../../tools/common/chunk_writer.h"
 #include "assets/texture.h"
 #include "engine/engine.h"
 #include "game/aircraft.h"
@@ -19,6 +18,21 @@
 #include "shell/screens.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
+#include "scene_builders.h"
+#include "wave_builder.h"
+
+Settings current_settings()
+{
+    return {res_x, res_y, resolution_index, frag_limit, {plane_index[0], plane_index[1]},
+            {plane_name[0], plane_name[1]}, {player_name[0], player_name[1]}};
+}
+
+void PrintTo(const Settings& s, std::ostream* os)
+{
+    *os << s.res_x << " x " << s.res_y << " (index " << s.resolution_index << "), limit " << s.frag_limit
+        << ", planes " << s.plane_index[0] << " \"" << s.plane_name[0] << "\" and " << s.plane_index[1] << " \""
+        << s.plane_name[1] << "\", names \"" << s.player_name[0] << "\" and \"" << s.player_name[1] << "\"";
+}
 
 std::vector<uint8_t> picture_bytes(const std::vector<uint32_t>& pixels, bool rgb_records)
 {
@@ -37,74 +51,6 @@ std::vector<uint8_t> picture_bytes(const std::vector<uint32_t>& pixels, bool rgb
         }
     }
     return out;
-}
-
-std::vector<uint8_t> one_triangle_3ds(const char* mesh_name, float size)
-{
-    ChunkWriter w;
-    w.chunk(0x4D4D, [&] {
-        w.chunk(0x3D3D, [&] {
-            w.chunk(0x4000, [&] {
-                w.name(mesh_name);
-                w.chunk(0x4100, [&] {
-                    w.chunk(0x4110, [&] {
-                        w.u16(3);
-                        const float corners[3][3] = {{0, 0, 0}, {size, 0, 0}, {0, 0, size}};
-                        for (const auto& c : corners) {
-                            w.f32(c[0]);
-                            w.f32(c[1]);
-                            w.f32(c[2]);
-                        }
-                    });
-                    w.chunk(0x4120, [&] {
-                        w.u16(1);
-                        w.u16(0);
-                        w.u16(1);
-                        w.u16(2);
-                        w.u16(7);
-                    });
-                });
-            });
-        });
-    });
-    return w.bytes();
-}
-
-std::vector<uint8_t> empty_3ds()
-{
-    ChunkWriter w;
-    w.chunk(0x4D4D, [&] { w.chunk(0x3D3D, [] {}); });
-    return w.bytes();
-}
-
-std::vector<uint8_t> tiny_wave()
-{
-    std::vector<uint8_t> w;
-    auto u32 = [&](uint32_t v) {
-        for (int k = 0; k < 4; ++k) w.push_back(static_cast<uint8_t>(v >> (8 * k)));
-    };
-    auto u16 = [&](uint16_t v) {
-        w.push_back(static_cast<uint8_t>(v));
-        w.push_back(static_cast<uint8_t>(v >> 8));
-    };
-    auto tag = [&](const char* t) {
-        for (int k = 0; k < 4; ++k) w.push_back(static_cast<uint8_t>(t[k]));
-    };
-    tag("RIFF");
-    u32(4 + 8 + 16 + 8 + 4);
-    tag("WAVE");
-    tag("fmt ");
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(11025);
-    u32(11025);
-    u16(1);
-    u16(8);
-    tag("data");
-    u32(4);
-    for (int k = 0; k < 4; ++k) w.push_back(128);
-    return w;
 }
 
 void write_test_game(const ScratchDir& dir)
@@ -146,18 +92,18 @@ void write_test_game(const ScratchDir& dir)
     }
     dir.write("data/quorba.tex", picture_bytes(quorba, true));
 
-    dir.write("data/fire.3DS", one_triangle_3ds("Shot", 2.0f));
+    dir.write("data/fire.3DS", one_triangle_3ds("Shot", {{0, 0, 0}, {2, 0, 0}, {0, 0, 2}}));
     dir.write("data/fire.tex", picture_bytes(std::vector<uint32_t>(256 * 256, 0x00FFA000), true));
 
     std::vector<uint32_t> intro(256 * 256);
     for (int32_t i = 0; i < 256 * 256; ++i) {
         intro[i] = static_cast<uint32_t>(i) | 0x00010000;
     }
-    dir.write("models/Intro.3ds", one_triangle_3ds("Intro", 0.0f));
+    dir.write("models/Intro.3ds", one_triangle_3ds("Intro", {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}));
     dir.write("models/INTRO.TEX", picture_bytes(intro, true));
 
     for (const char* plane : {"Happy", "Goliash 215", "Needle"}) {
-        dir.write(std::string("models/") + plane + ".3ds", one_triangle_3ds("Tail", 5.0f));
+        dir.write(std::string("models/") + plane + ".3ds", one_triangle_3ds("Tail", {{0, 0, 0}, {5, 0, 0}, {0, 0, 5}}));
         dir.write(std::string("models/") + plane + ".tex",
                   picture_bytes(std::vector<uint32_t>(256 * 256, 0x00406080), true));
     }
@@ -251,26 +197,7 @@ void ShellTest::TearDown()
             while (window_get_message(&m) != 0) {
             }
         }
-        release_match_models();
-        free_shot_list();
-        std::free(view_buffer);
-        view_buffer = nullptr;
-        std::free(menu_background);
-        menu_background = nullptr;
-        std::free(target_picture);
-        target_picture = nullptr;
-        std::free(explosion_frames);
-        explosion_frames = nullptr;
-        std::free(credits_picture);
-        credits_picture = nullptr;
-        release_texture(quorba_texture);
-        quorba_texture = nullptr;
-        release_scene(fire_scene);
-        fire_scene = nullptr;
-        release_texture(fire_texture);
-        fire_texture = nullptr;
-        free_help_text();
-        engine_release();
+        release_program_resources();
     }
     main_window = nullptr;
     headless_reset();
@@ -286,10 +213,7 @@ void ShellTest::start_menu(int32_t width, int32_t height)
     main_window = window_create("Valkron Engine 1.0", 400, 300, window_proc);
     ASSERT_NE(main_window, nullptr);
     sound_init(main_window);
-    const std::vector<uint8_t> wave = tiny_wave();
-    for (int32_t slot = 0; slot < 5; ++slot) {
-        ASSERT_EQ(sound_load_slot_from_image(slot, wave.data(), wave.size()), 1);
-    }
+    ASSERT_TRUE(load_tiny_sounds());
     ASSERT_EQ(display_init(main_window, width, height), 0);
 
     explosion_frames = allocate_pixels(int64_t{explosion_count} * explosion_pixels);
@@ -343,10 +267,7 @@ int32_t ShellTest::run_game(const std::vector<KeyAt>& keys, uint64_t max_ticks,
     headless_reset();
     install_driver();
     sound_init(nullptr);
-    const std::vector<uint8_t> wave = tiny_wave();
-    for (int32_t slot = 0; slot < 5; ++slot) {
-        sound_load_slot_from_image(slot, wave.data(), wave.size());
-    }
+    load_tiny_sounds();
     frame_hook = std::move(on_frame);
     ticks.clear();
     const int32_t result = WinMain(nullptr, nullptr, "", 1);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,15 +36,21 @@ constexpr uint32_t target_grey = 0x00808080;    // kept
 constexpr uint32_t target_green = 0x0080FF80;   // kept
 constexpr uint32_t target_other = 0x00123456;   // the rest, kept
 
+// The settings globals, to compare them whole.
+struct Settings {
+    int32_t res_x, res_y, resolution_index, frag_limit;
+    int32_t plane_index[2];
+    std::string plane_name[2];
+    std::string player_name[2];
+    bool operator==(const Settings&) const = default;
+};
+Settings current_settings();
+void PrintTo(const Settings& s, std::ostream* os);
+// What a start without a settings file holds.
+const Settings default_settings = {400, 300, 0, 10, {0, 0}, {"Happy", "Happy"}, {"Player 1", "Player 2"}};
+
 // Raw 4-byte records of a picture, in file order.
 std::vector<uint8_t> picture_bytes(const std::vector<uint32_t>& pixels, bool rgb_records);
-// A .3ds file with one mesh (the name given) of one triangle, corners in the
-// file's axes.
-std::vector<uint8_t> one_triangle_3ds(const char* mesh_name, float size);
-// A .3ds file that holds no mesh at all.
-std::vector<uint8_t> empty_3ds();
-// A short playable WAVE image.
-std::vector<uint8_t> tiny_wave();
 
 // Writes every file the game reads into dir (the intro model is a triangle
 // too small to cover a pixel, so the intro shows only its texture and text).

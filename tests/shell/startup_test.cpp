@@ -6,8 +6,10 @@
 #include "engine/engine.h"
 #include "game/aircraft.h"
 #include "game/weapons.h"
+#include "matrix_checks.h"
 #include "platform/headless.h"
 #include "platform/keys.h"
+#include "scene_builders.h"
 #include "shell/credits.h"
 #include "shell/menu.h"
 #include "shell/screens.h"
@@ -18,12 +20,6 @@
 namespace {
 
 using StartupTest = ShellTest;
-
-std::string settings_text(const ScratchDir& dir, const char* name = "Settings.ini")
-{
-    const std::vector<uint8_t> bytes = read_file(dir.file(name));
-    return std::string(bytes.begin(), bytes.end());
-}
 
 TEST_F(StartupTest, WithoutSettingsTheGameStartsInTheIntroAt400x300)
 {
@@ -36,12 +32,7 @@ TEST_F(StartupTest, WithoutSettingsTheGameStartsInTheIntroAt400x300)
         EXPECT_EQ(f.width, 400);
         EXPECT_EQ(f.height, 300);
         EXPECT_EQ(f.at(2, 3), 0x00010000u | (3 * 400 + 2));  // the intro texture
-        EXPECT_EQ(frag_limit, 10);
-        EXPECT_EQ(resolution_index, 0);
-        EXPECT_STREQ(player_name[0], "Player 1");
-        EXPECT_STREQ(player_name[1], "Player 2");
-        EXPECT_STREQ(plane_name[0], "Happy");
-        EXPECT_STREQ(plane_name[1], "Happy");
+        EXPECT_EQ(current_settings(), default_settings);
         EXPECT_EQ(headless_timer_period(), 33u);
         EXPECT_EQ(headless_cursor_shown(), 0);
         EXPECT_EQ(engine.width, 400);
@@ -61,9 +52,7 @@ TEST_F(StartupTest, WithoutSettingsTheGameStartsInTheIntroAt400x300)
         matrix_identity(camera);
         matrix_translate(camera, 0.0f, 65.0f, -10.0f);
         matrix_rotate_x(camera, 0.31415927f);
-        for (int i = 0; i < 16; ++i) {
-            EXPECT_EQ(aircraft[0].matrix.m[i], camera.m[i]);
-        }
+        EXPECT_TRUE(same_matrix(aircraft[0].matrix, camera));
     });
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(checked);
@@ -209,7 +198,7 @@ TEST_F(StartupTest, EscapeInTheIntroThenExitSavesTheSettingsAndASecondStartReads
     EXPECT_EQ(ticks.back().tick, 6u);  // the game ended itself at tick 7
     EXPECT_EQ(ticks.back().menu_item, 9);
     EXPECT_EQ(headless_cursor_shown(), 1);
-    EXPECT_EQ(settings_text(dir),
+    EXPECT_EQ(dir.read_text("Settings.ini"),
               "ResX=400\nResY=300\nLimit=12\nPlane.0=0\nPlane.1=0\nName.0=Player 1\nName.1=Player 2\n");
 
     run_game({}, 1, [&](uint64_t, const Frame&) { EXPECT_EQ(frag_limit, 12); });

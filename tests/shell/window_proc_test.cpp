@@ -193,8 +193,7 @@ TEST_F(WindowProcTest, EscapeInThePlainMenuSavesShowsTheCursorAndCloses)
     key(VK_ESCAPE);
     EXPECT_TRUE(window_closed());
     EXPECT_EQ(headless_cursor_shown(), 1);
-    const std::vector<uint8_t> bytes = read_file(dir.file("Settings.ini"));
-    EXPECT_NE(std::string(bytes.begin(), bytes.end()).find("Name.0=Player 1Z\n"), std::string::npos);
+    EXPECT_NE(dir.read_text("Settings.ini").find("Name.0=Player 1Z\n"), std::string::npos);
     WindowMessage m;
     EXPECT_EQ(window_get_message(&m), 0);  // the quit message
     EXPECT_EQ(m.wparam, 0u);
@@ -209,8 +208,7 @@ TEST_F(WindowProcTest, ExitWritesTheSettingsAndCloses)
     EXPECT_EQ(sounds, std::vector<int32_t>{1});
     EXPECT_TRUE(window_closed());
     EXPECT_EQ(headless_cursor_shown(), 1);
-    const std::vector<uint8_t> bytes = read_file(dir.file("Settings.ini"));
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+    EXPECT_EQ(dir.read_text("Settings.ini"),
               "ResX=400\nResY=300\nLimit=4\nPlane.0=0\nPlane.1=0\nName.0=Player 1\nName.1=Player 2\n");
 }
 

@@ -46,6 +46,11 @@ std::string ScratchDir::make_dir(const std::string& name) const
     return path;
 }
 
+std::string ScratchDir::read_text(const std::string& name) const
+{
+    return read_text_file(file(name));
+}
+
 ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& dir)
     : previous_(std::filesystem::current_path().string())
 {
@@ -87,4 +92,10 @@ std::vector<uint8_t> read_file(const std::string& path)
     }
     std::fclose(f);
     return bytes;
+}
+
+std::string read_text_file(const std::string& path)
+{
+    const std::vector<uint8_t> bytes = read_file(path);
+    return std::string(bytes.begin(), bytes.end());
 }

@@ -23,6 +23,9 @@ public:
     std::string write(const std::string& name, const std::string& text) const;
     // Creates the folder name (and its parents) inside the directory.
     std::string make_dir(const std::string& name) const;
+    // The whole of the file name inside the directory as text; empty when
+    // it cannot be read.
+    std::string read_text(const std::string& name) const;
 
 private:
     std::string path_;
@@ -40,7 +43,15 @@ private:
     std::string previous_;
 };
 
+// A fresh scratch directory that is the working directory for the
+// object's lifetime.
+struct ScratchWorkingDirectory {
+    ScratchDir dir;
+    ScopedWorkingDirectory cwd{dir.path()};
+};
+
 // Writes bytes to path (replacing the file); false when it cannot be written.
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes);
 // The whole file; empty when it cannot be read.
 std::vector<uint8_t> read_file(const std::string& path);
+std::string read_text_file(const std::string& path);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "../common/wave_writer.h"
 #include "datagen.h"
 
 namespace datagen {
@@ -59,22 +60,8 @@ void finish(std::vector<std::vector<float>>& ch, int rate, float peak, float fad
     }
 }
 
-void put16(std::vector<uint8_t>& b, uint32_t v)
-{
-    b.push_back(uint8_t(v));
-    b.push_back(uint8_t(v >> 8));
-}
-void put32(std::vector<uint8_t>& b, uint32_t v)
-{
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
-void tag(std::vector<uint8_t>& b, const char* t)
-{
-    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(t[i]));
-}
-
-std::vector<uint8_t> wave_image(const Format& f, const std::vector<std::vector<float>>& ch)
+// The samples of the channels in the slot's format, packed as a WAVE image.
+std::vector<uint8_t> encode(const Format& f, const std::vector<std::vector<float>>& ch)
 {
     std::vector<uint8_t> data;
     const int frames = f.frames();
@@ -85,33 +72,14 @@ std::vector<uint8_t> wave_image(const Format& f, const std::vector<std::vector<f
                 data.push_back(uint8_t(std::clamp(128 + int(std::lround(s * 127.0f)), 1, 255)));
             } else {
                 const int v = std::clamp(int(std::lround(s * 32767.0f)), -32767, 32767);
-                put16(data, uint32_t(uint16_t(int16_t(v))));
+                put_u16(data, uint32_t(uint16_t(int16_t(v))));
             }
         }
     }
     // A count of bytes that is not a whole number of frames keeps one
     // silent byte at the end.
     while (data.size() < f.data_bytes) data.push_back(f.bits == 8 ? 128 : 0);
-
-    const uint32_t block = uint32_t(f.channels * f.bits / 8);
-    std::vector<uint8_t> img;
-    tag(img, "RIFF");
-    const uint32_t pad = f.data_bytes & 1;
-    put32(img, 4 + (8 + 16) + (8 + f.data_bytes + pad));
-    tag(img, "WAVE");
-    tag(img, "fmt ");
-    put32(img, 16);
-    put16(img, 1);  // PCM
-    put16(img, uint32_t(f.channels));
-    put32(img, uint32_t(f.rate));
-    put32(img, uint32_t(f.rate) * block);
-    put16(img, block);
-    put16(img, uint32_t(f.bits));
-    tag(img, "data");
-    put32(img, f.data_bytes);
-    img.insert(img.end(), data.begin(), data.end());
-    if (pad) img.push_back(0);
-    return img;
+    return wave_image(uint16_t(f.channels), uint32_t(f.rate), uint16_t(f.bits), data);
 }
 
 // A short bright blip with a soft echo that wanders to the other side.
@@ -136,7 +104,7 @@ std::vector<uint8_t> menu_move()
         ch[1][size_t(i)] = 0.82f * dry + 0.3f * e1 + 0.05f * e2;
     }
     finish(ch, f.rate, 0.85f, 1.0f, 20.0f);
-    return wave_image(f, ch);
+    return encode(f, ch);
 }
 
 // A bell-like rising arpeggio of three notes (G5, D6, G6).
@@ -169,7 +137,7 @@ std::vector<uint8_t> menu_choice()
         ch[0][size_t(i)] = s;
     }
     finish(ch, f.rate, 0.8f, 1.0f, 120.0f);
-    return wave_image(f, ch);
+    return encode(f, ch);
 }
 
 // A cannon-laser shot: a noisy crack, a falling zap and a low thump.
@@ -195,7 +163,7 @@ std::vector<uint8_t> shot()
         ch[0][size_t(i)] = std::tanh(1.6f * s);
     }
     finish(ch, f.rate, 0.9f, 0.5f, 25.0f);
-    return wave_image(f, ch);
+    return encode(f, ch);
 }
 
 // A metallic clang: inharmonic partials that ring out fast, on a click.
@@ -218,7 +186,7 @@ std::vector<uint8_t> hit()
         ch[0][size_t(i)] = s;
     }
     finish(ch, f.rate, 0.9f, 0.3f, 15.0f);
-    return wave_image(f, ch);
+    return encode(f, ch);
 }
 
 // A big explosion: a sharp crack, a roaring body whose filter closes as it
@@ -268,7 +236,7 @@ std::vector<uint8_t> frag()
         ch[0][size_t(i)] = std::tanh(1.3f * s);
     }
     finish(ch, f.rate, 0.92f, 1.0f, 250.0f);
-    return wave_image(f, ch);
+    return encode(f, ch);
 }
 
 }  // namespace

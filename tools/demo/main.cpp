@@ -15,6 +15,7 @@
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sound.h"
 #include "platform/window.h"
+#include "../common/wave_writer.h"
 
 #include <cmath>
 #include <cstdio>
@@ -32,41 +33,18 @@ static int32_t sounds_played = 0;
 
 static const char* const slot_names[5] = {"#103", "#111", "#112", "#110", "#108"};
 
-static void put_u16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-static void put_u32(std::vector<uint8_t>& out, uint32_t v)
-{
-    put_u16(out, v & 0xFFFF);
-    put_u16(out, v >> 16);
-}
-
 // A beep as a WAVE image: 16-bit mono at 22,050 Hz with a short fade in and out.
 static std::vector<uint8_t> beep_image(double frequency, double seconds)
 {
     const uint32_t rate = 22050;
     uint32_t frames = uint32_t(rate * seconds);
-    std::vector<uint8_t> out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
-    put_u32(out, 16);
-    put_u16(out, 1);
-    put_u16(out, 1);
-    put_u32(out, rate);
-    put_u32(out, rate * 2);
-    put_u16(out, 2);
-    put_u16(out, 16);
-    for (char c : {'d', 'a', 't', 'a'}) out.push_back(uint8_t(c));
-    put_u32(out, frames * 2);
+    std::vector<uint8_t> samples;
     for (uint32_t i = 0; i < frames; ++i) {
         double fade = std::fmin(1.0, std::fmin(i, frames - i) / (rate * 0.01));
         double v = 0.4 * fade * std::sin(2.0 * 3.14159265358979 * frequency * i / rate);
-        put_u16(out, uint16_t(int16_t(std::lround(v * 32767.0))));
+        put_u16(samples, uint16_t(int16_t(std::lround(v * 32767.0))));
     }
-    uint32_t size = uint32_t(out.size() - 8);
-    std::memcpy(&out[4], &size, 4);
-    return out;
+    return wave_image(1, rate, 16, samples);
 }
 
 static void draw_frame(uint32_t* pixels)

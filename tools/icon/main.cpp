@@ -18,6 +18,7 @@
 
 #include "assets/scene.h"
 #include "assets/texture.h"
+#include "common/scene_camera.h"
 #include "engine/engine.h"
 #include "engine/math3d.h"
 #include "engine/render.h"
@@ -26,52 +27,6 @@ namespace {
 
 constexpr int32_t render_size = 1024;
 constexpr int32_t icon_sizes[] = {256, 128, 64};
-
-// The camera: looking at `centre` from `distance` away, turned by yaw about
-// the vertical axis and raised by pitch. Rows right, down, forward, then
-// the position (camera space: X right, Y down the picture, Z forward).
-Matrix4 camera_matrix(const double centre[3], double yaw_deg, double pitch_deg, double distance)
-{
-    const double pi = 3.14159265358979;
-    const double yaw = yaw_deg * pi / 180, pitch = pitch_deg * pi / 180;
-    const double f[3] = {std::cos(pitch) * std::sin(yaw), -std::sin(pitch), std::cos(pitch) * std::cos(yaw)};
-    double r[3] = {-f[2], 0, f[0]};  // forward x up, up = (0, 1, 0)
-    const double length = std::sqrt(r[0] * r[0] + r[2] * r[2]);
-    r[0] /= length;
-    r[2] /= length;
-    const double d[3] = {f[1] * r[2] - f[2] * r[1], f[2] * r[0] - f[0] * r[2], f[0] * r[1] - f[1] * r[0]};
-    Matrix4 m;
-    matrix_identity(m);
-    for (int k = 0; k < 3; ++k) {
-        m.m[0 + k] = static_cast<float>(r[k]);
-        m.m[4 + k] = static_cast<float>(d[k]);
-        m.m[8 + k] = static_cast<float>(f[k]);
-        m.m[12 + k] = static_cast<float>(centre[k] - f[k] * distance);
-    }
-    return m;
-}
-
-// The centre of the scene's bounding box and the radius of its sphere.
-void scene_sphere(const Scene& scene, double centre[3], double& radius)
-{
-    double low[3] = {1e30, 1e30, 1e30}, high[3] = {-1e30, -1e30, -1e30};
-    for (int32_t m = 0; m < scene.mesh_count; ++m) {
-        const Mesh& mesh = scene.meshes[m];
-        for (int32_t v = 0; v < mesh.vertex_count; ++v) {
-            const double p[3] = {mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z};
-            for (int k = 0; k < 3; ++k) {
-                low[k] = std::fmin(low[k], p[k]);
-                high[k] = std::fmax(high[k], p[k]);
-            }
-        }
-    }
-    double r2 = 0;
-    for (int k = 0; k < 3; ++k) {
-        centre[k] = 0.5 * (low[k] + high[k]);
-        r2 += 0.25 * (high[k] - low[k]) * (high[k] - low[k]);
-    }
-    radius = std::sqrt(r2);
-}
 
 // Averages factor x factor blocks of the coverage-weighted render into one
 // RGBA pixel each.
@@ -137,11 +92,11 @@ int main(int argc, char** argv)
     }
 
     double centre[3], radius;
-    scene_sphere(*scene, centre, radius);
+    bounding_sphere(scene_bounds(*scene), centre, radius);
     // Seen almost from above the aeroplane lies across the picture's
     // diagonal, so it fills the square more tightly than its sphere does.
     const double half_angle = std::atan((render_size - 4.0) / (2.0 * engine.focal_x));
-    const Matrix4 camera = camera_matrix(centre, 45, 70, 0.8 * radius / std::sin(half_angle));
+    const Matrix4 camera = orbit_camera(centre, 45, 70, 0.8 * radius / std::sin(half_angle));
     Matrix4 model_matrix;
     matrix_identity(model_matrix);
 

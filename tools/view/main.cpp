@@ -16,6 +16,7 @@
 #include "assets/scene.h"
 #include "assets/texture.h"
 #include "common/png_writer.h"
+#include "common/scene_camera.h"
 #include "engine/engine.h"
 #include "engine/math3d.h"
 #include "engine/render.h"
@@ -169,58 +170,6 @@ bool parse_options(int argc, char** argv, Options& o)
     return true;
 }
 
-struct Bounds {
-    double min[3] = {1e300, 1e300, 1e300};
-    double max[3] = {-1e300, -1e300, -1e300};
-    bool empty = true;
-};
-
-Bounds scene_bounds(const Scene& scene)
-{
-    Bounds b;
-    for (int32_t m = 0; m < scene.mesh_count; ++m) {
-        const Mesh& mesh = scene.meshes[m];
-        for (int32_t v = 0; v < mesh.vertex_count; ++v) {
-            const double p[3] = {mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z};
-            for (int k = 0; k < 3; ++k) {
-                if (!std::isfinite(p[k])) continue;
-                b.min[k] = std::min(b.min[k], p[k]);
-                b.max[k] = std::max(b.max[k], p[k]);
-                b.empty = false;
-            }
-        }
-    }
-    return b;
-}
-
-// The camera frame: rows right, down, forward (camera space X right, Y down
-// the picture, Z forward) and the position. The scene's +Y is up.
-Matrix4 orbit_camera(const double centre[3], double yaw_deg, double pitch_deg, double distance)
-{
-    const double yaw = yaw_deg * 3.14159265358979 / 180, pitch = pitch_deg * 3.14159265358979 / 180;
-    const double f[3] = {std::cos(pitch) * std::sin(yaw), -std::sin(pitch), std::cos(pitch) * std::cos(yaw)};
-    const double up[3] = {0, 1, 0};
-    // right = forward x up, down = forward x right: right x down = forward.
-    double r[3] = {f[1] * up[2] - f[2] * up[1], f[2] * up[0] - f[0] * up[2], f[0] * up[1] - f[1] * up[0]};
-    double len = std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2]);
-    if (len < 1e-9) {  // looking straight up or down
-        r[0] = -1;
-        r[1] = r[2] = 0;
-        len = 1;
-    }
-    for (double& c : r) c /= len;
-    const double d[3] = {f[1] * r[2] - f[2] * r[1], f[2] * r[0] - f[0] * r[2], f[0] * r[1] - f[1] * r[0]};
-    Matrix4 m;
-    matrix_identity(m);
-    for (int k = 0; k < 3; ++k) {
-        m.m[0 + k] = static_cast<float>(r[k]);
-        m.m[4 + k] = static_cast<float>(d[k]);
-        m.m[8 + k] = static_cast<float>(f[k]);
-        m.m[12 + k] = static_cast<float>(centre[k] - f[k] * distance);
-    }
-    return m;
-}
-
 const uint32_t palette[] = {0xFA3232, 0x32C832, 0x3264FA, 0xFAC832, 0xC832FA, 0x32C8C8, 0xFA8C32,
                             0x8CFA32, 0xFA32A0, 0xA0A0A0, 0x6E50FA, 0xFAFA8C};
 
@@ -269,16 +218,9 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    const Bounds b = scene_bounds(*scene);
-    double centre[3] = {0, 0, 0}, radius = 1;
-    if (!b.empty) {
-        double r2 = 0;
-        for (int k = 0; k < 3; ++k) {
-            centre[k] = 0.5 * (b.min[k] + b.max[k]);
-            r2 += 0.25 * (b.max[k] - b.min[k]) * (b.max[k] - b.min[k]);
-        }
-        radius = std::max(std::sqrt(r2), 1e-6);
-    }
+    const SceneBounds b = scene_bounds(*scene);
+    double centre[3], radius;
+    bounding_sphere(b, centre, radius);
     // Fit: the bounding sphere inside the narrower half opening of the view.
     const double hx = (o.width - 2.0) / (2.0 * engine.focal_x), hy = (o.height - 4.0) / (2.0 * engine.focal_y);
     const double half_angle = std::atan(std::min(hx, hy));

@@ -3,11 +3,9 @@
 // driver may queue the tick's keys; they are delivered first, then the
 // tick's WM_TIMER.
 #include "platform/common/clock.h"
-#include "platform/common/key_message.h"
+#include "platform/common/message_queue.h"
 #include "platform/headless/headless_internal.h"
 #include "platform/window.h"
-
-#include <deque>
 
 struct Window {
     WindowProc proc;
@@ -17,9 +15,6 @@ struct Window {
 HeadlessDriver headless_driver = {};
 
 static Window the_window = {};
-static std::deque<WindowMessage> message_queue;
-static int32_t quit_posted = 0;
-static int32_t quit_code = 0;
 static uint32_t timer_id = 0;
 static uint32_t timer_period = 0;  // 0 when stopped
 static int32_t timer_pending = 0;  // this tick's WM_TIMER is still to come
@@ -62,61 +57,30 @@ void window_kill_timer(Window* window, uint32_t id)
     timer_pending = 0;
 }
 
-static void destroy_window(Window* window)
+WindowProc window_live_proc(const Window* window)
 {
-    window_send_message(window, WM_DESTROY, 0, 0);
+    return window_alive(window) ? window->proc : nullptr;
+}
+
+void window_release(Window* window)
+{
     window->alive = 0;
     timer_period = 0;
     timer_pending = 0;
-    // Messages still queued for the window die with it.
-    for (auto it = message_queue.begin(); it != message_queue.end();) {
-        it = it->window == window ? message_queue.erase(it) : it + 1;
-    }
-}
-
-int32_t window_default_proc(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam)
-{
-    (void)wparam;
-    (void)lparam;
-    if (message == WM_CLOSE && window_alive(window)) destroy_window(window);
-    return 0;
-}
-
-int32_t window_send_message(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam)
-{
-    if (!window_alive(window)) return 0;
-    return window->proc(window, message, wparam, lparam);
-}
-
-void window_post_quit_message(int32_t exit_code)
-{
-    quit_posted = 1;
-    quit_code = exit_code;
 }
 
 int32_t window_get_message(WindowMessage* out)
 {
     for (;;) {
-        if (!message_queue.empty()) {
-            *out = message_queue.front();
-            message_queue.pop_front();
-            return 1;
-        }
-        if (quit_posted) {
-            quit_posted = 0;
-            *out = {nullptr, WM_QUIT, uintptr_t(intptr_t(quit_code)), 0};
-            return 0;
-        }
+        int32_t queued = message_queue_next(out);
+        if (queued >= 0) return queued;
         if (timer_pending) {
             timer_pending = 0;
             *out = {&the_window, WM_TIMER, timer_id, 0};
             return 1;
         }
-        if (timer_period == 0 || !the_window.alive) {
-            // Nothing could ever arrive: end the loop instead of hanging.
-            *out = {nullptr, WM_QUIT, 0, 0};
-            return 0;
-        }
+        // Nothing could ever arrive: end the loop instead of hanging.
+        if (timer_period == 0 || !the_window.alive) return message_queue_end(out);
         ++tick_count;
         int32_t deliver = 1;
         if (headless_driver.begin_tick) deliver = headless_driver.begin_tick(tick_count, headless_driver.user);
@@ -128,8 +92,7 @@ int32_t window_get_message(WindowMessage* out)
 int32_t window_dispatch_message(const WindowMessage* message)
 {
     if (!message || !window_alive(message->window)) return 0;
-    int32_t result = message->window->proc(message->window, message->message, message->wparam,
-                                           message->lparam);
+    int32_t result = window_send_message(message->window, message->message, message->wparam, message->lparam);
     if (message->message == WM_TIMER && headless_driver.end_tick)
         headless_driver.end_tick(tick_count, headless_driver.user);
     return result;
@@ -147,13 +110,12 @@ void headless_set_driver(const HeadlessDriver* driver)
 
 void headless_queue_key(int32_t down, uint32_t virtual_key)
 {
-    message_queue.push_back({&the_window, uint32_t(down ? WM_KEYDOWN : WM_KEYUP), virtual_key,
-                             key_message_lparam(down, 0)});
+    message_queue_post_key(&the_window, down, virtual_key, 0);
 }
 
 void headless_queue_close()
 {
-    message_queue.push_back({&the_window, WM_CLOSE, 0, 0});
+    message_queue_post({&the_window, WM_CLOSE, 0, 0});
 }
 
 void headless_set_clock(uint32_t milliseconds)
@@ -179,11 +141,8 @@ uint32_t headless_timer_period()
 
 void headless_reset()
 {
-    message_queue.clear();
-    message_queue.shrink_to_fit();
+    message_queue_reset();
     the_window = {};
-    quit_posted = 0;
-    quit_code = 0;
     timer_id = 0;
     timer_period = 0;
     timer_pending = 0;

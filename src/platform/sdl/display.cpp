@@ -23,19 +23,14 @@
 // renderer whose device was reset is made anew by the next present, which
 // shows nothing new that frame. The frame buffers themselves live in
 // memory and are never lost.
+#include "platform/common/frame_pair.h"
 #include "platform/display.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_platform.h"
 
-#include <cstdlib>
-
 static SDL_Renderer* renderer = nullptr;
 static SDL_Texture* texture = nullptr;
-static uint32_t* buffer_a = nullptr;
-static uint32_t* buffer_b = nullptr;
-static int32_t display_width = 0;
-static int32_t display_height = 0;
-static int32_t draw_to_a = 0;
+static FramePair frames = {};
 static int32_t want_fullscreen = 1;
 static int32_t window_hidden = 0;
 static int32_t device_lost = 0;
@@ -69,24 +64,24 @@ static void update_vsync()
 // keeping its shape.
 static void window_size_for_frame(SDL_Window* window, int32_t* width, int32_t* height)
 {
-    *width = display_width;
-    *height = display_height;
+    *width = frames.width;
+    *height = frames.height;
     SDL_Rect bounds;
     int32_t index = SDL_GetWindowDisplayIndex(window);
     if (index < 0 || (SDL_GetDisplayUsableBounds(index, &bounds) != 0 &&
                       SDL_GetDisplayBounds(index, &bounds) != 0) ||
         bounds.w <= 0 || bounds.h <= 0)
         return;
-    int32_t scale = bounds.w / display_width;
-    if (bounds.h / display_height < scale) scale = bounds.h / display_height;
+    int32_t scale = bounds.w / frames.width;
+    if (bounds.h / frames.height < scale) scale = bounds.h / frames.height;
     if (scale >= 1) {
-        *width = display_width * scale;
-        *height = display_height * scale;
-    } else if (int64_t(bounds.w) * display_height <= int64_t(bounds.h) * display_width) {
+        *width = frames.width * scale;
+        *height = frames.height * scale;
+    } else if (int64_t(bounds.w) * frames.height <= int64_t(bounds.h) * frames.width) {
         *width = bounds.w;
-        *height = int32_t(int64_t(bounds.w) * display_height / display_width);
+        *height = int32_t(int64_t(bounds.w) * frames.height / frames.width);
     } else {
-        *width = int32_t(int64_t(bounds.h) * display_width / display_height);
+        *width = int32_t(int64_t(bounds.h) * frames.width / frames.height);
         *height = bounds.h;
     }
 }
@@ -94,10 +89,10 @@ static void window_size_for_frame(SDL_Window* window, int32_t* width, int32_t* h
 static int32_t whole_scale_window()
 {
     SDL_Window* window = sdl_window();
-    if (!window || want_fullscreen || display_width == 0) return 0;
+    if (!window || want_fullscreen || frames.width == 0) return 0;
     int32_t width = 0, height = 0;
     window_size_for_frame(window, &width, &height);
-    return width >= display_width && height >= display_height;
+    return width >= frames.width && height >= frames.height;
 }
 
 // Full screen on the desktop's mode. The window is first made as large as
@@ -124,7 +119,7 @@ static void enter_fullscreen(SDL_Window* window)
 static void apply_window_mode()
 {
     SDL_Window* window = sdl_window();
-    if (!window || display_width == 0) return;
+    if (!window || frames.width == 0) return;
     if (want_fullscreen) {
         enter_fullscreen(window);
     } else {
@@ -153,19 +148,19 @@ static int32_t create_renderer()
     if (!renderer) return DISPLAY_ERR_DEVICE;
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(renderer, &info) == 0 &&
-        ((info.max_texture_width > 0 && display_width > info.max_texture_width) ||
-         (info.max_texture_height > 0 && display_height > info.max_texture_height))) {
+        ((info.max_texture_width > 0 && frames.width > info.max_texture_width) ||
+         (info.max_texture_height > 0 && frames.height > info.max_texture_height))) {
         release_renderer();
         return DISPLAY_ERR_SIZE;
     }
     texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                display_width, display_height);
+                                frames.width, frames.height);
     if (!texture) {
         release_renderer();
         return DISPLAY_ERR_DEVICE;
     }
     SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
-    SDL_RenderSetLogicalSize(renderer, display_width, display_height);
+    SDL_RenderSetLogicalSize(renderer, frames.width, frames.height);
     SDL_RenderSetIntegerScale(renderer, whole_scale_window() ? SDL_TRUE : SDL_FALSE);
     update_vsync();
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
@@ -181,8 +176,8 @@ int32_t display_init(Window* window, int32_t width, int32_t height)
     if (!window || window != sdl_current_window()) return DISPLAY_ERR_NO_WINDOW;
     if (width <= 0 || height <= 0 || width > largest_size || height > largest_size)
         return DISPLAY_ERR_SIZE;
-    display_width = width;
-    display_height = height;
+    frames.width = width;
+    frames.height = height;
     // The renderer before the window's mode: making the first renderer may
     // make the window anew (for OpenGL), and the new one would start at the
     // old window's place and size, not where the mode put it.
@@ -192,10 +187,7 @@ int32_t display_init(Window* window, int32_t width, int32_t height)
         return result;
     }
     apply_window_mode();
-    size_t count = size_t(width) * size_t(height);
-    buffer_a = static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
-    buffer_b = static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
-    if (!buffer_a || !buffer_b) {
+    if (!frame_pair_allocate(&frames, width, height)) {
         display_shutdown();
         return DISPLAY_ERR_MEMORY;
     }
@@ -205,40 +197,34 @@ int32_t display_init(Window* window, int32_t width, int32_t height)
 void display_shutdown()
 {
     release_renderer();
-    std::free(buffer_a);
-    std::free(buffer_b);
-    buffer_a = nullptr;
-    buffer_b = nullptr;
-    display_width = 0;
-    display_height = 0;
+    frame_pair_release(&frames);
     device_lost = 0;
 }
 
 int32_t display_restore()
 {
-    if (!buffer_a) return 0;
+    if (!frames.a) return 0;
     if (renderer && !device_lost) return 0;
     return create_renderer();
 }
 
 int32_t display_lock_frame(uint32_t** pixels)
 {
-    if (!buffer_a || window_hidden) return 0;
-    *pixels = draw_to_a ? buffer_a : buffer_b;
+    if (!frames.a || window_hidden) return 0;
+    *pixels = frame_pair_current(&frames);
     return 1;
 }
 
 void display_present()
 {
-    if (!buffer_a) return;
-    const uint32_t* shown = draw_to_a ? buffer_a : buffer_b;
-    draw_to_a = !draw_to_a;
+    if (!frames.a) return;
+    const uint32_t* shown = frame_pair_flip(&frames);
     if (device_lost || !renderer) {
         display_restore();
         return;
     }
     if (window_hidden) return;
-    SDL_UpdateTexture(texture, nullptr, shown, display_width * int32_t(sizeof(uint32_t)));
+    SDL_UpdateTexture(texture, nullptr, shown, frames.width * int32_t(sizeof(uint32_t)));
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
     SDL_RenderCopy(renderer, texture, nullptr, nullptr);
@@ -252,7 +238,7 @@ void sdl_display_window_hidden(int32_t hidden)
 
 void sdl_display_device_lost()
 {
-    if (buffer_a) device_lost = 1;
+    if (frames.a) device_lost = 1;
 }
 
 void sdl_display_toggle_fullscreen()
@@ -291,7 +277,7 @@ int32_t sdl_display_vsync()
 
 int32_t sdl_display_draw_to_a()
 {
-    return draw_to_a;
+    return frames.draw_to_a;
 }
 
 int32_t sdl_display_output_size(int32_t* width, int32_t* height)
@@ -310,6 +296,6 @@ int32_t sdl_display_read_output(uint32_t* pixels)
     SDL_RenderSetViewport(renderer, nullptr);
     int32_t ok = SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_RGB888, pixels,
                                       width * int32_t(sizeof(uint32_t))) == 0;
-    SDL_RenderSetLogicalSize(renderer, display_width, display_height);
+    SDL_RenderSetLogicalSize(renderer, frames.width, frames.height);
     return ok;
 }

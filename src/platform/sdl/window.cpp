@@ -2,18 +2,13 @@
 // events, and a frame timer with the Win32 timer's rules.
 #include "platform/common/clock.h"
 #include "platform/common/frame_timer.h"
-#include "platform/common/key_message.h"
+#include "platform/common/message_queue.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_platform.h"
 
-#include <deque>
-
 static Window the_window = {};
-static std::deque<WindowMessage> message_queue;
 static FrameTimer frame_timer = {};
-static int32_t quit_posted = 0;
-static int32_t quit_code = 0;
 static int32_t cursor_shown = 1;
 // The code each held key went down with, so that its release reports the
 // same code even if Num Lock or the layout changed meanwhile.
@@ -71,45 +66,24 @@ void window_kill_timer(Window* window, uint32_t id)
     sdl_display_timer_period(0);
 }
 
-static void destroy_window(Window* window)
+WindowProc window_live_proc(const Window* window)
 {
-    window_send_message(window, WM_DESTROY, 0, 0);
+    return window_alive(window) ? window->proc : nullptr;
+}
+
+void window_release(Window* window)
+{
     sdl_display_window_destroyed();
     timer_stop(&frame_timer);
     SDL_DestroyWindow(window->sdl);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     window->sdl = nullptr;
     window->alive = 0;
-    for (auto it = message_queue.begin(); it != message_queue.end();) {
-        it = it->window == window ? message_queue.erase(it) : it + 1;
-    }
-}
-
-int32_t window_default_proc(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam)
-{
-    (void)wparam;
-    (void)lparam;
-    if (message == WM_CLOSE && window_alive(window)) destroy_window(window);
-    return 0;
-}
-
-int32_t window_send_message(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam)
-{
-    if (!window_alive(window)) return 0;
-    return window->proc(window, message, wparam, lparam);
-}
-
-void window_post_quit_message(int32_t exit_code)
-{
-    quit_posted = 1;
-    quit_code = exit_code;
 }
 
 static void queue_close()
 {
-    for (const WindowMessage& queued : message_queue)
-        if (queued.message == WM_CLOSE) return;
-    message_queue.push_back({&the_window, WM_CLOSE, 0, 0});
+    if (!message_queue_holds(WM_CLOSE)) message_queue_post({&the_window, WM_CLOSE, 0, 0});
 }
 
 static void handle_key(const SDL_KeyboardEvent& key)
@@ -139,8 +113,7 @@ static void handle_key(const SDL_KeyboardEvent& key)
         held_vk[scancode] = 0;
     }
     if (vk == 0) return;
-    message_queue.push_back({&the_window, uint32_t(down ? WM_KEYDOWN : WM_KEYUP), vk,
-                             key_message_lparam(down, key.repeat)});
+    message_queue_post_key(&the_window, down, vk, key.repeat);
 }
 
 static void handle_event(const SDL_Event& event)
@@ -182,26 +155,15 @@ int32_t window_get_message(WindowMessage* out)
         if (SDL_WasInit(SDL_INIT_EVENTS)) {
             while (SDL_PollEvent(&event)) handle_event(event);
         }
-        if (!message_queue.empty()) {
-            *out = message_queue.front();
-            message_queue.pop_front();
-            return 1;
-        }
-        if (quit_posted) {
-            quit_posted = 0;
-            *out = {nullptr, WM_QUIT, uintptr_t(intptr_t(quit_code)), 0};
-            return 0;
-        }
+        int32_t queued = message_queue_next(out);
+        if (queued >= 0) return queued;
         uint64_t now = SDL_GetTicks64();
         if (the_window.alive && timer_take(&frame_timer, now)) {
             *out = {&the_window, WM_TIMER, frame_timer.id, 0};
             return 1;
         }
-        if (!the_window.alive || !SDL_WasInit(SDL_INIT_EVENTS)) {
-            // No window: nothing could ever arrive, so end the loop.
-            *out = {nullptr, WM_QUIT, 0, 0};
-            return 0;
-        }
+        // No window: nothing could ever arrive, so end the loop.
+        if (!the_window.alive || !SDL_WasInit(SDL_INIT_EVENTS)) return message_queue_end(out);
         // Sleep until an event comes or the timer is due.
         int64_t wait = timer_wait_ms(&frame_timer, now);
         int32_t got = wait < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, int(wait));
@@ -211,8 +173,7 @@ int32_t window_get_message(WindowMessage* out)
 
 int32_t window_dispatch_message(const WindowMessage* message)
 {
-    if (!message || !window_alive(message->window)) return 0;
-    return message->window->proc(message->window, message->message, message->wparam, message->lparam);
+    return message ? window_send_message(message->window, message->message, message->wparam, message->lparam) : 0;
 }
 
 uint32_t platform_clock_ms()

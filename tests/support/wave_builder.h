@@ -1,4 +1,6 @@
-// Building RIFF WAVE images for the sound tests (headless and SDL).
+// RIFF WAVE images for the tests: well-formed clips (wave_image, from the
+// tools' writer), tones, and images put together chunk by chunk, lying
+// sizes and all, for the parser's edge cases.
 #pragma once
 
 #include <cmath>
@@ -6,24 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "../../tools/common/wave_writer.h"
+#include "platform/sound.h"
+
 struct TestChunk {
     std::string id;              // four characters
     std::vector<uint8_t> body;
     int64_t declared = -1;       // length field when it should lie (-1: the body's size)
     bool pad = true;             // add the pad byte after an odd body
 };
-
-inline void put_u16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-inline void put_u32(std::vector<uint8_t>& out, uint32_t v)
-{
-    put_u16(out, v & 0xFFFF);
-    put_u16(out, v >> 16);
-}
 
 // "RIFF", size, "WAVE", then the chunks. riff_size < 0 writes the true size.
 inline std::vector<uint8_t> riff_image(const std::vector<TestChunk>& chunks, int64_t riff_size = -1)
@@ -57,12 +50,6 @@ inline std::vector<uint8_t> format_body(uint16_t channels, uint32_t rate, uint16
     return out;
 }
 
-inline std::vector<uint8_t> wave_image(uint16_t channels, uint32_t rate, uint16_t bits,
-                                       const std::vector<uint8_t>& samples)
-{
-    return riff_image({{"fmt ", format_body(channels, rate, bits)}, {"data", samples}});
-}
-
 // A sine tone: frames sample frames at rate, amplitude of full scale
 // (0..1), one frequency per channel.
 inline std::vector<uint8_t> tone_samples(uint16_t channels, uint32_t rate, uint16_t bits, uint32_t frames,
@@ -80,4 +67,21 @@ inline std::vector<uint8_t> tone_samples(uint16_t channels, uint32_t rate, uint1
         }
     }
     return out;
+}
+
+// A tiny playable clip: PCM, mono, 8 bits, 11,025 Hz, four silent samples.
+inline std::vector<uint8_t> tiny_wave()
+{
+    return wave_image(1, 11025, 8, std::vector<uint8_t>(4, 128));
+}
+
+// Loads tiny_wave() into the five sound slots; false when a slot refused it.
+inline bool load_tiny_sounds()
+{
+    const std::vector<uint8_t> wave = tiny_wave();
+    bool all = true;
+    for (int32_t slot = 0; slot < 5; ++slot) {
+        all = sound_load_slot_from_image(slot, wave.data(), wave.size()) == 1 && all;
+    }
+    return all;
 }

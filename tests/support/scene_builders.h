@@ -1,5 +1,6 @@
-// Builders of small .3ds files for the scene reader's tests, and loading of
-// byte vectors through a scratch file.
+// Builders of small .3ds files for the tests (the scene reader's, and the
+// game's and the shell's models), and loading of byte vectors through a
+// scratch file.
 #pragma once
 
 #include <array>
@@ -146,6 +147,28 @@ template <class F>
 void scene_file(ChunkWriter& w, F&& objects)
 {
     scene_file(w, objects, [] {});
+}
+
+// A whole .3ds file: one mesh (the name given) of one triangle with these
+// corners, in the file's axes.
+inline std::vector<uint8_t> one_triangle_3ds(const std::string& name, const std::vector<Point>& corners)
+{
+    ChunkWriter w;
+    scene_file(w, [&] {
+        mesh_object(w, name, [&] {
+            vertex_list(w, corners);
+            face_list(w, {{0, 1, 2}});
+        });
+    });
+    return w.bytes();
+}
+
+// A whole .3ds file that holds no mesh at all.
+inline std::vector<uint8_t> empty_3ds()
+{
+    ChunkWriter w;
+    scene_file(w, [] {});
+    return w.bytes();
 }
 
 // Track chunks.
