@@ -38,7 +38,7 @@ install_missing() {
 build_tree() {
   local dir=$1; shift
   if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$dir" "$@" >/dev/null
+    cmake -S "$root" -B "$dir" -DVALKRON_WERROR=ON "$@" >/dev/null
   fi
   cmake --build "$dir" -j "$jobs"
 }

@@ -32,6 +32,8 @@
 #include "platform/display.h"
 #include "platform/headless.h"
 #include "shell/keyboard.h"
+#include "shell/pictures.h"
+#include "shell/settings.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
 
@@ -76,27 +78,15 @@ struct Setup {
 
 bool load_match_data()
 {
-    explosion_frames = static_cast<uint32_t*>(
-        std::calloc(static_cast<size_t>(explosion_count) * explosion_pixels, sizeof(uint32_t)));
-    target_picture = static_cast<uint32_t*>(std::calloc(target_width * target_height, 4));
-    char name[64];
-    for (int32_t n = 1; n <= explosion_count; ++n) {
-        std::snprintf(name, sizeof name, "Data\\Expl%d.tex", n);
-        if (!load_picture(name, explosion_frames + static_cast<size_t>(n - 1) * explosion_pixels,
-                          explosion_pixels, PictureOrder::texture)) {
-            return false;
-        }
-    }
-    if (!load_target_picture()) {
+    target_picture = allocate_pixels(int64_t{target_width} * target_height);
+    if (load_explosion_frames() || !load_target_picture() || load_shot_model()) {
         return false;
     }
-    fire_scene = load_scene("Data\\Fire.3ds");
-    fire_texture = load_texture("Data\\Fire.tex");
     plane_texture[0] = load_texture("Models\\Happy.tex");
     plane_scene[0] = load_scene("Models\\Happy.3ds");
     plane_texture[1] = load_texture("Models\\Needle.tex");
     plane_scene[1] = load_scene("Models\\Needle.3ds");
-    return fire_scene && fire_texture && plane_scene[0] && plane_scene[1] && plane_texture[0] &&
+    return plane_scene[0] && plane_scene[1] && plane_texture[0] &&
            plane_texture[1];
 }
 

@@ -113,3 +113,11 @@ void matrix_affine_inverse(const Matrix4& src, Matrix4& dst)
     d[11] = 0.0f;
     d[15] = 1.0f;
 }
+
+Matrix4 matrix_camera_inverse(const Matrix4& camera)
+{
+    Matrix4 inverse;
+    matrix_identity(inverse);
+    matrix_affine_inverse(camera, inverse);
+    return inverse;
+}

@@ -36,3 +36,8 @@ void matrix_translate(Matrix4& m, float x, float y, float z);
 // exactly 0, only dst's elements 0 to 2 are written (the unscaled cofactors
 // of the first row) and everything else in dst is left as it was.
 void matrix_affine_inverse(const Matrix4& src, Matrix4& dst);
+
+// The camera's view transform: the identity, then matrix_affine_inverse of
+// camera over it (so a singular camera leaves the identity's elements where
+// the inverse writes nothing).
+Matrix4 matrix_camera_inverse(const Matrix4& camera);

@@ -51,9 +51,7 @@ bool engine_ready()
 void draw_mesh(const Matrix4& model, const Matrix4& camera, const Mesh& mesh, uint32_t* target,
                uint32_t colour, const Texture* texture, float mapping_scale)
 {
-    Matrix4 view;
-    matrix_identity(view);
-    matrix_affine_inverse(camera, view);
+    const Matrix4 view = matrix_camera_inverse(camera);
     Matrix4 combined;
     matrix_multiply(view, model, combined);  // model x view
     const float* m = combined.m;

@@ -96,6 +96,13 @@ void pitch(Aircraft& a, const PlayerControls& c)
 
 }  // namespace
 
+void reset_aircraft()
+{
+    for (Aircraft& a : aircraft) {
+        a = Aircraft{};
+    }
+}
+
 void flight_update()
 {
     // Both move before they turn. Player 1 turns about Y, then X; player 2

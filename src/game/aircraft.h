@@ -20,6 +20,8 @@ struct Aircraft {
 // match aircraft[0].matrix is the intro's camera.
 extern Aircraft aircraft[2];
 
+// Both records zeroed.
+void reset_aircraft();
 // Moves and turns both aeroplanes from the held keys and launches the shots
 // of players holding fire (player 1 first).
 void flight_update();

@@ -1,5 +1,6 @@
 #include "game/match.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -14,7 +15,23 @@
 #include "game/world.h"
 #include "platform/display.h"
 #include "shell/keyboard.h"
-#include "shell/startup.h"
+#include "shell/pictures.h"
+#include "shell/settings.h"
+
+uint32_t* view_buffer = nullptr;
+Matrix4 base_matrix;
+
+int64_t view_buffer_pixels(int32_t width, int32_t height)
+{
+    // (height / 2) x width as the view buffer is counted; a view is
+    // (width / 2) x height, which is more when the height is odd.
+    const int64_t counted = int64_t{height / 2} * width;
+    const int64_t view = int64_t{width / 2} * height;
+    if (width < 0 || height < 0) {
+        return -1;
+    }
+    return std::max(counted, view);
+}
 
 namespace {
 
@@ -64,9 +81,7 @@ int32_t truncate_far(float value)
 // Row 3 of m x inverse(camera): m's origin in the camera's frame.
 Vec3 position_in_frame(const Matrix4& m, const Matrix4& camera)
 {
-    Matrix4 inverse;
-    matrix_identity(inverse);  // what a singular matrix leaves unwritten
-    matrix_affine_inverse(camera, inverse);
+    const Matrix4 inverse = matrix_camera_inverse(camera);
     Matrix4 r;
     matrix_multiply(inverse, m, r);
     return Vec3{r.m[12], r.m[13], r.m[14]};
@@ -84,9 +99,7 @@ void fill_noise(const View& view)
 // The stars are infinitely far: only the viewer's rotation turns them.
 void draw_stars(const View& view, const Matrix4& viewer)
 {
-    Matrix4 inverse;
-    matrix_identity(inverse);  // what a singular matrix leaves unwritten
-    matrix_affine_inverse(viewer, inverse);
+    const Matrix4 inverse = matrix_camera_inverse(viewer);
     Matrix4 l;
     matrix_multiply(inverse, base_matrix, l);
     const float* m = l.m;

@@ -3,6 +3,18 @@
 
 #include <cstdint>
 
+#include "engine/math3d.h"
+
+// One player's view as the frame is composed: (res_y / 2) x res_x pixels.
+extern uint32_t* view_buffer;
+// The identity; each view combines it with the viewer's inverted matrix.
+extern Matrix4 base_matrix;
+
+// Pixels of the view buffer for a screen: (height / 2) x width, or the
+// (width / 2) x height of one player's view when that is more (odd
+// heights). Negative for a negative size.
+int64_t view_buffer_pixels(int32_t width, int32_t height);
+
 // One frame of the match: collision and death checks, flight, both views,
 // the frag sequence, present.
 void match_frame();

@@ -5,11 +5,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "assets/scene.h"
+#include "assets/texture.h"
 #include "engine/render.h"
 #include "game/aircraft.h"
+#include "game/match.h"
 #include "game/world.h"
 #include "platform/sound.h"
-#include "shell/startup.h"
+#include "shell/settings.h"
 
 Matrix4* shot_matrix = nullptr;
 int32_t* shot_age = nullptr;
@@ -17,6 +20,9 @@ int32_t shot_count = 0;
 
 int32_t frag_timer = 0;
 char frag_message[48];
+
+Scene* fire_scene = nullptr;
+Texture* fire_texture = nullptr;
 
 namespace {
 
@@ -30,9 +36,6 @@ constexpr int32_t hit_damage = 5;
 constexpr float collision_radius = 40.0f;
 constexpr int32_t frag_sequence_start = 255;
 
-constexpr int32_t sound_shot = 2;
-constexpr int32_t sound_hit = 3;
-constexpr int32_t sound_death = 4;
 
 // Distance of m's origin from the origin of the frame whose inverse is
 // given: the length of row 3 of m x inverse.
@@ -60,6 +63,34 @@ void register_death(int32_t player)
 }
 
 }  // namespace
+
+void reset_weapons()
+{
+    shot_count = 0;
+    frag_timer = 0;
+    frag_message[0] = '\0';
+}
+
+const char* load_shot_model()
+{
+    fire_scene = load_scene("Data\\Fire.3ds");
+    if (!fire_scene || fire_scene->mesh_count < 1) {
+        return "Data\\Fire.3ds";
+    }
+    fire_texture = load_texture("Data\\Fire.tex");
+    if (!fire_texture) {
+        return "Data\\Fire.tex";
+    }
+    return nullptr;
+}
+
+void release_shot_model()
+{
+    release_texture(fire_texture);
+    fire_texture = nullptr;
+    release_scene(fire_scene);
+    fire_scene = nullptr;
+}
 
 void allocate_shot_list()
 {
@@ -106,9 +137,7 @@ void remove_shot(int32_t index)
 void process_shots(int32_t viewer)
 {
     const Matrix4& camera = aircraft[viewer].matrix;
-    Matrix4 inverse;
-    matrix_identity(inverse);  // what a singular matrix leaves unwritten
-    matrix_affine_inverse(camera, inverse);
+    const Matrix4 inverse = matrix_camera_inverse(camera);
     const Mesh* mesh = shot_mesh();
     const bool moves = viewer == 1;  // shots move only in player 2's pass
     // Player 1's pass tests the same point in all five sub-steps, so one
@@ -148,9 +177,7 @@ void process_shots(int32_t viewer)
 
 void collision_test()
 {
-    Matrix4 inverse;
-    matrix_identity(inverse);  // what a singular matrix leaves unwritten
-    matrix_affine_inverse(aircraft[1].matrix, inverse);
+    const Matrix4 inverse = matrix_camera_inverse(aircraft[1].matrix);
     if (distance_in_frame(aircraft[0].matrix, inverse) < collision_radius && frag_timer <= 0) {
         aircraft[0].energy = -1;
         aircraft[1].energy = -1;
@@ -165,17 +192,17 @@ void death_checks()
         register_death(0);
         register_death(1);
         frag_timer = frag_sequence_start;
-        play_sound(sound_death);
+        play_sound(sound_frag);
         std::snprintf(frag_message, sizeof frag_message, "No one got a frag ...");
     } else if (first_dead) {
         register_death(0);
         frag_timer = frag_sequence_start;
-        play_sound(sound_death);
+        play_sound(sound_frag);
         std::snprintf(frag_message, sizeof frag_message, "%s got a frag ...", player_name[1]);
     } else if (second_dead) {
         register_death(1);
         frag_timer = frag_sequence_start;
-        play_sound(sound_death);
+        play_sound(sound_frag);
         std::snprintf(frag_message, sizeof frag_message, "%s got a frag ...", player_name[0]);
     }
 }

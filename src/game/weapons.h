@@ -5,6 +5,14 @@
 
 #include "engine/math3d.h"
 
+struct Scene;
+struct Texture;
+
+// The model and texture every shot is drawn with ("Data\Fire.3ds",
+// "Data\Fire.tex").
+extern Scene* fire_scene;
+extern Texture* fire_texture;
+
 constexpr int32_t shot_capacity = 1000;
 
 // Live shots are slots 0 .. shot_count - 1, oldest first.
@@ -17,6 +25,12 @@ extern int32_t frag_timer;
 // "%s got a frag ..." or "No one got a frag ..."
 extern char frag_message[48];
 
+// No shots, no frag sequence, no message.
+void reset_weapons();
+// Loads the shot model and texture. Null on success, else the file that
+// could not be read.
+const char* load_shot_model();
+void release_shot_model();
 void allocate_shot_list();
 void free_shot_list();
 // Appends a shot 31 units ahead of the shooter's nose, age 0, with sound 2.

@@ -10,10 +10,12 @@
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "shell/keyboard.h"
-#include "shell/startup.h"
+#include "shell/settings.h"
 #include "shell/window_proc.h"
 
 Vec3 star_field[star_count];
+Scene* plane_scene[2] = {nullptr, nullptr};
+Texture* plane_texture[2] = {nullptr, nullptr};
 
 namespace {
 
@@ -21,7 +23,6 @@ constexpr float degree = 0.017453292f;
 constexpr float star_distance = 20.0f;
 constexpr float half_turn_roll = -3.1415925f;
 constexpr float start_pitch = -0.5235988f;
-constexpr int32_t sound_match_end = 4;
 
 // Sines and cosines of a float angle, taken at full precision and stored as
 // floats.
@@ -48,7 +49,7 @@ void end_match(int32_t winner)
     menu_active = 0;
     screen_timer = 0;
     name_edit = 0;
-    play_sound(sound_match_end);
+    play_sound(sound_frag);
 }
 
 }  // namespace

@@ -5,6 +5,14 @@
 
 #include "engine/math3d.h"
 
+struct Scene;
+struct Texture;
+
+// Both aeroplanes' models and textures during a match; slot 0 holds the
+// intro model until a match starts.
+extern Scene* plane_scene[2];
+extern Texture* plane_texture[2];
+
 constexpr int32_t star_count = 150;
 extern Vec3 star_field[star_count];
 

@@ -10,6 +10,9 @@
 
 struct Window;
 
+// The largest width and height a display takes.
+constexpr int32_t display_max_size = 16384;
+
 // display_init's error codes.
 enum : int32_t {
     DISPLAY_ERR_NO_WINDOW = 1,  // no window, or no video device

@@ -39,7 +39,7 @@ void headless_set_clock(uint32_t milliseconds);
 
 // Test controls: display_init refuses sizes larger than this (0 = any);
 // the next n locks fail. (Otherwise the headless display takes any size
-// from 1 x 1 to 16384 x 16384, with or without a window.)
+// from 1 x 1 to display_max_size squared, with or without a window.)
 void headless_set_display_limit(int32_t max_width, int32_t max_height);
 void headless_fail_next_locks(int32_t n);
 

@@ -1,13 +1,22 @@
 // The five sound effects, WAVE images compiled into the program.
-//
-// Slot 0 "#103" menu move, 1 "#111" menu choice, 2 "#112" shot,
-// 3 "#110" hit, 4 "#108" frag and match end.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 struct Window;
+
+// The effects by slot.
+enum : int32_t {
+    sound_menu_move = 0,    // "#103"
+    sound_menu_choice = 1,  // "#111"
+    sound_shot = 2,         // "#112"
+    sound_hit = 3,          // "#110"
+    sound_frag = 4,         // "#108": a death, and the end of a match
+    sound_slot_count = 5,
+};
+// The WAVE resource each slot plays, by slot.
+extern const char* const sound_slot_resources[sound_slot_count];
 
 // Opens the audio output and loads the five slots. Always 1; without an
 // audio device the game is silent.

@@ -1,11 +1,18 @@
 #include "shell/credits.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "assets/font.h"
 #include "engine/engine.h"
 #include "game/random.h"
-#include "shell/startup.h"
+#include "assets/texture.h"
+#include "shell/pictures.h"
+#include "shell/settings.h"
+
+Texture* quorba_texture = nullptr;
+uint32_t* credits_picture = nullptr;
 
 int32_t warp_sine[256];
 int32_t warp_rows[200];
@@ -38,6 +45,49 @@ const WaveLine wave_lines[3] = {
 };
 
 }  // namespace
+
+void reset_credits()
+{
+    warp_phase_x = warp_phase_y = 0;
+    warp_speed_x = 2;
+    warp_speed_y = 5;
+    credits_phase[0] = 3.0;
+    credits_phase[1] = 2.5;
+    credits_phase[2] = 1.0;
+}
+
+// Texel (r, c) of the 256 x 256 texture.
+static uint32_t texel(const Texture& t, int32_t row, int32_t column) { return t.pixels[row * 256 + column]; }
+
+void build_credits_picture()
+{
+    std::fill(credits_picture, credits_picture + credits_width * credits_height, 0xFFFFFFFFu);
+    const Texture& q = *quorba_texture;
+    for (int32_t c = 0; c < 128; ++c) {
+        for (int32_t k = 0; k < 172; ++k) {
+            const uint32_t v = texel(q, 128 + c, 28 + k);
+            if (v != key_colour) {
+                credits_picture[k * credits_width + 184 + c] = v;
+            }
+        }
+    }
+    for (int32_t c = 0; c < 128; ++c) {
+        for (int32_t k = 0; k < 172; ++k) {
+            const uint32_t v = texel(q, c, 28 + k);
+            if (v != key_colour) {
+                credits_picture[k * credits_width + 8 + c] = v;
+            }
+        }
+    }
+}
+
+void release_credits()
+{
+    release_texture(quorba_texture);
+    quorba_texture = nullptr;
+    std::free(credits_picture);
+    credits_picture = nullptr;
+}
 
 void build_warp_tables()
 {

@@ -38,6 +38,15 @@ float menu_pulse_step = 0.5f;
 char frag_limit_text[32];
 char model_path[64];
 
+void reset_menu()
+{
+    menu_item = menu_new_game;
+    menu_pulse = 0.0f;
+    menu_pulse_step = 0.5f;
+    frag_limit_text[0] = '\0';
+    model_path[0] = '\0';
+}
+
 namespace {
 
 constexpr float pulse_top = 1.5707963f;
@@ -70,29 +79,29 @@ void copy_plane_name(int32_t player)
 void enter_key()
 {
     if (name_edit != 0) {
-        play_sound(1);
+        play_sound(sound_menu_choice);
         name_edit = 0;
         return;
     }
     switch (menu_item) {
-    case 0:
+    case menu_new_game:
         new_game();
         break;
-    case 2:
-    case 3:
-        play_sound(1);
-        name_edit = menu_item == 2 ? 1 : 2;
+    case menu_name_1:
+    case menu_name_2:
+        play_sound(sound_menu_choice);
+        name_edit = menu_item == menu_name_1 ? 1 : 2;
         break;
-    case 6:
-        play_sound(1);
+    case menu_help:
+        play_sound(sound_menu_choice);
         help_active = 1;
         break;
-    case 7:
-        play_sound(1);
+    case menu_credits:
+        play_sound(sound_menu_choice);
         credits_active = 1;
         break;
-    case 9:
-        play_sound(1);
+    case menu_exit:
+        play_sound(sound_menu_choice);
         write_settings();
         window_show_cursor(1);
         window_send_message(main_window, WM_CLOSE, 0, 0);
@@ -104,18 +113,18 @@ void enter_key()
 
 void left_key()
 {
-    if (menu_item == 8 && resolution_index > 0) {
+    if (menu_item == menu_resolution && resolution_index > 0) {
         --resolution_index;
         change_resolution(main_window, resolution_widths[resolution_index],
                           resolution_heights[resolution_index]);
     }
     if (frag_limit <= 1) {
         frag_limit = 1;
-    } else if (menu_item == 1) {
+    } else if (menu_item == menu_limit) {
         --frag_limit;
     }
     for (int32_t player = 0; player < 2; ++player) {
-        if (menu_item == 4 + player) {
+        if (menu_item == menu_plane_1 + player) {
             if (plane_index[player] > 0) {
                 --plane_index[player];
             }
@@ -126,16 +135,16 @@ void left_key()
 
 void right_key()
 {
-    if (menu_item == 8 && resolution_index < resolution_count - 1) {
+    if (menu_item == menu_resolution && resolution_index < resolution_count - 1) {
         ++resolution_index;
         change_resolution(main_window, resolution_widths[resolution_index],
                           resolution_heights[resolution_index]);
     }
-    if (menu_item == 1 && frag_limit < INT32_MAX) {
+    if (menu_item == menu_limit && frag_limit < INT32_MAX) {
         ++frag_limit;
     }
     for (int32_t player = 0; player < 2; ++player) {
-        if (menu_item == 4 + player) {
+        if (menu_item == menu_plane_1 + player) {
             if (plane_index[player] < plane_count - 1) {
                 ++plane_index[player];
             }
@@ -189,8 +198,8 @@ void menu_key(uint32_t key)
                 --help_scroll;
             }
         } else {
-            play_sound(0);
-            if (menu_item > 0) {
+            play_sound(sound_menu_move);
+            if (menu_item > menu_new_game) {
                 --menu_item;
             }
         }
@@ -201,7 +210,7 @@ void menu_key(uint32_t key)
                 ++help_scroll;
             }
         } else {
-            play_sound(0);
+            play_sound(sound_menu_move);
             if (menu_item < menu_item_count - 1) {
                 ++menu_item;
             }
@@ -214,7 +223,7 @@ void menu_key(uint32_t key)
 
 void new_game()
 {
-    play_sound(1);
+    play_sound(sound_menu_choice);
 
     for (Aircraft& a : aircraft) {
         a.energy = 100;
@@ -288,7 +297,7 @@ void menu_frame()
     if (name_edit == 2) {
         menu_text(".", 220 + 8 * static_cast<int32_t>(std::strlen(player_name[1])), 260, cosine_green);
     }
-    if (menu_item == 1 || menu_item == 4 || menu_item == 5) {
+    if (menu_item == menu_limit || menu_item == menu_plane_1 || menu_item == menu_plane_2) {
         menu_text("Use arrows ...", 60, 255, cosine_green);
     }
 }

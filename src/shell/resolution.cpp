@@ -7,13 +7,14 @@
 #include "game/world.h"
 #include "platform/display.h"
 #include "platform/window.h"
+#include "game/match.h"
+#include "shell/pictures.h"
+#include "shell/screens.h"
+#include "shell/settings.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
 
 namespace {
-
-constexpr uint32_t frame_timer_id = 0;
-constexpr uint32_t fast_period_ms = 1;
 
 // The display at the size in force, after the new one was refused or
 // cannot be served.
@@ -98,6 +99,6 @@ int32_t change_resolution(Window* window, int32_t width, int32_t height)
 
     res_x = width;
     res_y = height;
-    window_set_timer(window, frame_timer_id, fast_period_ms);
+    window_set_timer(window, frame_timer_id, fast_frame_period_ms);
     return result;
 }

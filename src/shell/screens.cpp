@@ -11,7 +11,8 @@
 #include "engine/render.h"
 #include "game/aircraft.h"
 #include "game/world.h"
-#include "shell/startup.h"
+#include "shell/pictures.h"
+#include "shell/settings.h"
 #include "shell/text_lines.h"
 #include "shell/window_proc.h"
 
@@ -60,6 +61,27 @@ void free_intro_model()
 }
 
 }  // namespace
+
+bool load_intro_model()
+{
+    plane_scene[0] = load_scene("models\\intro.3ds");
+    if (!plane_scene[0]) {
+        return false;
+    }
+    if (plane_scene[0]->mesh_count < 1) {
+        release_scene(plane_scene[0]);
+        plane_scene[0] = nullptr;
+        return false;
+    }
+    Matrix4& local = plane_scene[0]->meshes[0].local_matrix;
+    matrix_identity(local);
+    matrix_rotate_y(local, 1.5707963f);
+    plane_texture[0] = load_texture("models\\intro.tex");
+    matrix_identity(aircraft[0].matrix);
+    matrix_translate(aircraft[0].matrix, 0.0f, 65.0f, -10.0f);
+    matrix_rotate_x(aircraft[0].matrix, 0.31415927f);
+    return true;
+}
 
 void intro_frame()
 {

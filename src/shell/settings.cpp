@@ -8,14 +8,53 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "assets/files.h"
-#include "shell/startup.h"
 #include "shell/text_lines.h"
+
+const int32_t resolution_widths[resolution_count] = {400, 512, 640, 640, 800, 1024};
+const int32_t resolution_heights[resolution_count] = {300, 384, 400, 480, 600, 768};
+
+const char plane_names[plane_count][12] = {
+    "Happy", "Goliash 215", "Titan Hs", "Lizard 372", "Lizard 486", "Needle",
+};
+
+int32_t res_x = 400;
+int32_t res_y = 300;
+int32_t frag_limit = 10;
+int32_t resolution_index = 0;
+int32_t plane_index[2] = {0, 0};
+char plane_name[2][16] = {"Happy", "Happy"};
+char player_name[2][32] = {"Player 1", "Player 2"};
+
+std::string settings_folder;
 
 namespace {
 
 constexpr int settings_line_size = 380;  // at most 379 characters a read
+
+// The seven lines, in file order: what each holds and how it is written.
+enum class Field { number, plane, name };
+struct SettingLine {
+    const char* key;
+    Field field;
+    int32_t* number;  // number and plane lines
+    int32_t player;   // plane and name lines
+};
+const SettingLine setting_lines[7] = {
+    {"ResX", Field::number, &res_x, 0},
+    {"ResY", Field::number, &res_y, 0},
+    {"Limit", Field::number, &frag_limit, 0},
+    {"Plane.0", Field::plane, &plane_index[0], 0},
+    {"Plane.1", Field::plane, &plane_index[1], 1},
+    {"Name.0", Field::name, nullptr, 0},
+    {"Name.1", Field::name, nullptr, 1},
+};
+
+// Options after the seven lines, in the order first met.
+std::vector<std::pair<std::string, std::string>> options;
 
 // A decimal integer as the runtime's %d reads it: leading blanks, an
 // optional sign, digits up to the first other character. False when there
@@ -118,7 +157,50 @@ void make_settings_folder()
 
 }  // namespace
 
-std::string settings_folder;
+int32_t resolution_index_for_height(int32_t height)
+{
+    for (int32_t i = 0; i < resolution_count; ++i) {
+        if (resolution_heights[i] == height) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+void reset_settings()
+{
+    res_x = 400;
+    res_y = 300;
+    frag_limit = 10;
+    resolution_index = resolution_index_for_height(res_y);
+    for (int32_t player = 0; player < 2; ++player) {
+        plane_index[player] = 0;
+        std::strcpy(plane_name[player], plane_names[0]);
+        std::snprintf(player_name[player], sizeof player_name[player], "Player %d", player + 1);
+    }
+    options.clear();
+}
+
+const char* settings_option(const char* key)
+{
+    for (const auto& option : options) {
+        if (option.first == key) {
+            return option.second.c_str();
+        }
+    }
+    return nullptr;
+}
+
+void set_settings_option(const char* key, const std::string& value)
+{
+    for (auto& option : options) {
+        if (option.first == key) {
+            option.second = value;
+            return;
+        }
+    }
+    options.emplace_back(key, value);
+}
 
 void read_settings()
 {
@@ -127,7 +209,8 @@ void read_settings()
         return;
     }
     char line[settings_line_size];
-    for (int32_t n = 0; n < 7; ++n) {
+    int32_t n = 0;
+    for (; n < 7; ++n) {
         if (!read_text_piece(file, line, settings_line_size)) {
             break;
         }
@@ -136,25 +219,37 @@ void read_settings()
             break;
         }
         const char* value = equals + 1;
-        switch (n) {
-        case 0:
-            parse_decimal(value, res_x);
+        const SettingLine& setting = setting_lines[n];
+        switch (setting.field) {
+        case Field::number:
+            parse_decimal(value, *setting.number);
             break;
-        case 1:
-            parse_decimal(value, res_y);
-            resolution_index = resolution_index_for_height(res_y);
+        case Field::plane:
+            set_plane(setting.player, value);
             break;
-        case 2:
-            parse_decimal(value, frag_limit);
-            break;
-        case 3:
-        case 4:
-            set_plane(n - 3, value);
-            break;
-        default:
-            set_name(n - 5, value);
+        case Field::name:
+            set_name(setting.player, value);
             break;
         }
+    }
+    if (n >= 2) {
+        resolution_index = resolution_index_for_height(res_y);
+    }
+    // Our own options: whole lines "Key=Value" after the seventh.
+    bool line_start = true;
+    while (n == 7 && read_text_piece(file, line, settings_line_size)) {
+        const size_t length = std::strlen(line);
+        const bool line_end = length > 0 && line[length - 1] == '\n';
+        const char* equals = std::strchr(line, '=');
+        if (line_start && equals && equals != line) {
+            const std::string key(line, static_cast<size_t>(equals - line));
+            const char* value = equals + 1;
+            const char* value_end = line + length - (line_end ? 1 : 0);
+            if (!settings_option(key.c_str())) {
+                options.emplace_back(key, std::string(value, static_cast<size_t>(value_end - value)));
+            }
+        }
+        line_start = line_end;
     }
     std::fclose(file);
 }
@@ -172,9 +267,17 @@ void write_settings()
     if (!file) {
         return;
     }
-    bool ok = std::fprintf(file, "ResX=%d\nResY=%d\nLimit=%d\nPlane.0=%d\nPlane.1=%d\nName.0=%s\nName.1=%s\n",
-                           res_x, res_y, frag_limit, plane_index[0], plane_index[1],
-                           player_name[0], player_name[1]) > 0;
+    bool ok = true;
+    for (const SettingLine& setting : setting_lines) {
+        if (setting.field == Field::name) {
+            ok = std::fprintf(file, "%s=%s\n", setting.key, player_name[setting.player]) > 0 && ok;
+        } else {
+            ok = std::fprintf(file, "%s=%d\n", setting.key, *setting.number) > 0 && ok;
+        }
+    }
+    for (const auto& option : options) {
+        ok = std::fprintf(file, "%s=%s\n", option.first.c_str(), option.second.c_str()) > 0 && ok;
+    }
     ok = std::fflush(file) == 0 && ok;
     ok = fsync(fileno(file)) == 0 && ok;
     ok = std::fclose(file) == 0 && ok;

@@ -13,8 +13,8 @@
 #include "shell/keyboard.h"
 #include "shell/menu.h"
 #include "shell/screens.h"
+#include "shell/pictures.h"
 #include "shell/settings.h"
-#include "shell/startup.h"
 
 int32_t intro_active = 0;
 int32_t winner_active = 0;
@@ -26,6 +26,12 @@ int32_t match_active = 0;
 int32_t screen_timer = 0;
 int32_t name_edit = 0;
 int32_t match_winner = 0;
+
+void reset_modes()
+{
+    intro_active = winner_active = menu_active = help_active = credits_active = match_active = 0;
+    screen_timer = name_edit = match_winner = 0;
+}
 
 void darken_frame(uint32_t* frame, int32_t count)
 {

@@ -18,6 +18,9 @@ extern int32_t screen_timer;  // frame counter of the intro and winner screens
 extern int32_t name_edit;     // 0, or 1 / 2 while that player's name is typed
 extern int32_t match_winner;  // 1 or 2
 
+// Every flag and counter 0.
+void reset_modes();
+
 int32_t window_proc(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam);
 
 // Each channel divided by four (count pixels).

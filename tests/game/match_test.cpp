@@ -12,6 +12,13 @@
 #include "game/world.h"
 #include "match_fixture.h"
 #include "shell/keyboard.h"
+#include "game/match.h"
+#include "game/weapons.h"
+#include "game/world.h"
+#include "shell/credits.h"
+#include "shell/pictures.h"
+#include "shell/screens.h"
+#include "shell/settings.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
 

@@ -13,6 +13,13 @@
 #include "game/weapons.h"
 #include "match_fixture.h"
 #include "shell/keyboard.h"
+#include "game/match.h"
+#include "game/weapons.h"
+#include "game/world.h"
+#include "shell/credits.h"
+#include "shell/pictures.h"
+#include "shell/screens.h"
+#include "shell/settings.h"
 #include "shell/startup.h"
 
 namespace {

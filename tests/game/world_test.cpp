@@ -19,6 +19,13 @@
 #include "scene_builders.h"
 #include "scratch_dir.h"
 #include "shell/keyboard.h"
+#include "game/match.h"
+#include "game/weapons.h"
+#include "game/world.h"
+#include "shell/credits.h"
+#include "shell/pictures.h"
+#include "shell/screens.h"
+#include "shell/settings.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
 

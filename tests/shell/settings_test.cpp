@@ -4,6 +4,13 @@
 #include <string>
 
 #include "shell/settings.h"
+#include "game/match.h"
+#include "game/weapons.h"
+#include "game/world.h"
+#include "shell/credits.h"
+#include "shell/pictures.h"
+#include "shell/screens.h"
+#include "shell/settings.h"
 #include "shell/startup.h"
 #include "shell_fixture.h"
 

@@ -23,6 +23,7 @@
 #include "platform/keys.h"
 #include "png_writer.h"
 #include "shell/menu.h"
+#include "shell/settings.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
 

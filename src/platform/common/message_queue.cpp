@@ -1,8 +1,6 @@
 // The message queue and the window rules both window systems share.
 #include "platform/common/message_queue.h"
 
-#include "platform/common/key_message.h"
-
 #include <deque>
 
 static std::deque<WindowMessage> message_queue;
@@ -41,10 +39,9 @@ void message_queue_post(const WindowMessage& message)
     message_queue.push_back(message);
 }
 
-void message_queue_post_key(Window* window, int32_t down, uint32_t virtual_key, int32_t repeat)
+void message_queue_post_key(Window* window, int32_t down, uint32_t virtual_key)
 {
-    message_queue.push_back({window, uint32_t(down ? WM_KEYDOWN : WM_KEYUP), virtual_key,
-                             key_message_lparam(down, repeat)});
+    message_queue.push_back({window, uint32_t(down ? WM_KEYDOWN : WM_KEYUP), virtual_key, 0});
 }
 
 int32_t message_queue_holds(uint32_t message)

@@ -19,9 +19,9 @@ void window_release(Window* window);
 
 // Appends a message to the queue.
 void message_queue_post(const WindowMessage& message);
-// Appends WM_KEYDOWN (down != 0) or WM_KEYUP with the virtual-key code and
-// the lParam the Win32 window system gives it.
-void message_queue_post_key(Window* window, int32_t down, uint32_t virtual_key, int32_t repeat);
+// Appends WM_KEYDOWN (down != 0) or WM_KEYUP with the virtual-key code (the
+// game reads nothing from lParam).
+void message_queue_post_key(Window* window, int32_t down, uint32_t virtual_key);
 // 1 when a message of that number waits in the queue.
 int32_t message_queue_holds(uint32_t message);
 // The first queued message (returns 1); else a posted quit message

@@ -13,7 +13,7 @@ int32_t display_init(Window* window, int32_t width, int32_t height)
 {
     (void)window;  // nothing is shown, so no window is needed
     display_shutdown();
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return DISPLAY_ERR_SIZE;
+    if (width <= 0 || height <= 0 || width > display_max_size || height > display_max_size) return DISPLAY_ERR_SIZE;
     if ((limit_width > 0 && width > limit_width) || (limit_height > 0 && height > limit_height))
         return DISPLAY_ERR_SIZE;
     if (!frame_pair_allocate(&frames, width, height)) return DISPLAY_ERR_MEMORY;

@@ -6,13 +6,12 @@
 #include "platform/resources.h"
 #include "platform/sound.h"
 
-static const char* const slot_names[5] = {"#103", "#111", "#112", "#110", "#108"};
 static int32_t sound_open = 0;
-static int32_t slot_loaded[5] = {};
+static int32_t slot_loaded[sound_slot_count] = {};
 
 int32_t sound_load_slot_from_image(int32_t slot, const uint8_t* image, size_t image_size)
 {
-    if (!sound_open || slot < 0 || slot >= 5) return 0;
+    if (!sound_open || slot < 0 || slot >= sound_slot_count) return 0;
     WaveClip clip;
     slot_loaded[slot] = wave_read_clip(image, image_size, &clip);
     return slot_loaded[slot];
@@ -22,10 +21,10 @@ int32_t sound_init(Window* window)
 {
     (void)window;
     sound_open = 1;
-    for (int32_t slot = 0; slot < 5; ++slot) {
+    for (int32_t slot = 0; slot < sound_slot_count; ++slot) {
         const uint8_t* image = nullptr;
         uint32_t size = 0;
-        if (!slot_loaded[slot] && find_resource(slot_names[slot], "WAVE", &image, &size))
+        if (!slot_loaded[slot] && find_resource(sound_slot_resources[slot], "WAVE", &image, &size))
             sound_load_slot_from_image(slot, image, size);
     }
     return 1;
@@ -33,7 +32,7 @@ int32_t sound_init(Window* window)
 
 int32_t play_sound(int32_t slot)
 {
-    if (!sound_open || slot < 0 || slot >= 5 || !slot_loaded[slot]) return 0;
+    if (!sound_open || slot < 0 || slot >= sound_slot_count || !slot_loaded[slot]) return 0;
     if (headless_driver.sound_played) headless_driver.sound_played(slot, headless_driver.user);
     return 1;
 }

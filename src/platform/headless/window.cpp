@@ -3,6 +3,7 @@
 // driver may queue the tick's keys; they are delivered first, then the
 // tick's WM_TIMER.
 #include "platform/common/clock.h"
+#include "platform/common/frame_timer.h"
 #include "platform/common/message_queue.h"
 #include "platform/headless/headless_internal.h"
 #include "platform/window.h"
@@ -46,7 +47,7 @@ void window_set_timer(Window* window, uint32_t id, uint32_t period_ms)
 {
     if (!window_alive(window)) return;
     timer_id = id;
-    timer_period = period_ms < 10 ? 10 : period_ms;
+    timer_period = period_ms < timer_minimum_ms ? timer_minimum_ms : period_ms;
     timer_pending = 0;
 }
 
@@ -110,7 +111,7 @@ void headless_set_driver(const HeadlessDriver* driver)
 
 void headless_queue_key(int32_t down, uint32_t virtual_key)
 {
-    message_queue_post_key(&the_window, down, virtual_key, 0);
+    message_queue_post_key(&the_window, down, virtual_key);
 }
 
 void headless_queue_close()

@@ -37,7 +37,6 @@ static int32_t device_lost = 0;
 static uint32_t timer_period = 0;
 static int32_t vsync_on = 0;
 
-constexpr int32_t largest_size = 16384;
 
 static SDL_Window* sdl_window()
 {
@@ -174,7 +173,7 @@ int32_t display_init(Window* window, int32_t width, int32_t height)
 {
     display_shutdown();
     if (!window || window != sdl_current_window()) return DISPLAY_ERR_NO_WINDOW;
-    if (width <= 0 || height <= 0 || width > largest_size || height > largest_size)
+    if (width <= 0 || height <= 0 || width > display_max_size || height > display_max_size)
         return DISPLAY_ERR_SIZE;
     frames.width = width;
     frames.height = height;

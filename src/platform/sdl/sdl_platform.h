@@ -26,17 +26,3 @@ int32_t sdl_window_cursor_shown();
 // The mixer's output: samples per second, channels, bits per sample (16
 // means signed 16-bit in the machine's order); 0 when there is no audio.
 int32_t sdl_sound_output(int32_t* rate, int32_t* channels, int32_t* bits);
-
-// Test hooks: queue SDL events as the window system would send them; the
-// message loop picks them up like any other.
-enum : uint16_t {
-    SDL_TEST_MOD_SHIFT = 1,
-    SDL_TEST_MOD_CTRL = 2,
-    SDL_TEST_MOD_ALT = 4,
-    SDL_TEST_MOD_NUM = 8,
-};
-void sdl_test_push_key(int32_t down, int32_t scancode, int32_t keycode, uint16_t modifiers,
-                       int32_t repeat);
-void sdl_test_push_close();            // the window manager's close button
-void sdl_test_push_minimised(int32_t minimised);  // minimised, or restored
-void sdl_test_push_device_reset();     // the renderer's device was lost

@@ -13,15 +13,13 @@
 #include <cstdlib>
 #include <cstring>
 
-constexpr int32_t slot_count = 5;
-static const char* const slot_names[slot_count] = {"#103", "#111", "#112", "#110", "#108"};
 
 static int32_t audio_open = 0;
 static int32_t output_rate = 0;
 static uint16_t output_format = 0;
 static int32_t output_channels = 0;
-static Mix_Chunk* slot_chunk[slot_count] = {};
-static uint8_t* slot_samples[slot_count] = {};
+static Mix_Chunk* slot_chunk[sound_slot_count] = {};
+static uint8_t* slot_samples[sound_slot_count] = {};
 
 static void release_sound_slot(int32_t slot)
 {
@@ -33,7 +31,7 @@ static void release_sound_slot(int32_t slot)
 
 int32_t sound_load_slot_from_image(int32_t slot, const uint8_t* image, size_t image_size)
 {
-    if (!audio_open || slot < 0 || slot >= slot_count) return 0;
+    if (!audio_open || slot < 0 || slot >= sound_slot_count) return 0;
     release_sound_slot(slot);
     WaveClip clip;
     if (!wave_read_clip(image, image_size, &clip)) return 0;
@@ -70,7 +68,7 @@ static void load_sound_slot(int32_t slot)
     if (slot_chunk[slot]) return;
     const uint8_t* image = nullptr;
     uint32_t size = 0;
-    if (find_resource(slot_names[slot], "WAVE", &image, &size)) sound_load_slot_from_image(slot, image, size);
+    if (find_resource(sound_slot_resources[slot], "WAVE", &image, &size)) sound_load_slot_from_image(slot, image, size);
 }
 
 int32_t sound_init(Window* window)
@@ -88,16 +86,16 @@ int32_t sound_init(Window* window)
         output_rate = rate;
         output_format = format;
         output_channels = channels;
-        Mix_AllocateChannels(slot_count);
+        Mix_AllocateChannels(sound_slot_count);
         audio_open = 1;
     }
-    for (int32_t slot = 0; slot < slot_count; ++slot) load_sound_slot(slot);
+    for (int32_t slot = 0; slot < sound_slot_count; ++slot) load_sound_slot(slot);
     return 1;
 }
 
 int32_t play_sound(int32_t slot)
 {
-    if (!audio_open || slot < 0 || slot >= slot_count || !slot_chunk[slot]) return 0;
+    if (!audio_open || slot < 0 || slot >= sound_slot_count || !slot_chunk[slot]) return 0;
     return Mix_PlayChannel(slot, slot_chunk[slot], 0) >= 0 ? 1 : 0;
 }
 
@@ -105,7 +103,7 @@ int32_t sound_shutdown()
 {
     if (!audio_open) return 1;
     Mix_HaltChannel(-1);
-    for (int32_t slot = 0; slot < slot_count; ++slot) release_sound_slot(slot);
+    for (int32_t slot = 0; slot < sound_slot_count; ++slot) release_sound_slot(slot);
     Mix_CloseAudio();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);

@@ -113,7 +113,7 @@ static void handle_key(const SDL_KeyboardEvent& key)
         held_vk[scancode] = 0;
     }
     if (vk == 0) return;
-    message_queue_post_key(&the_window, down, vk, key.repeat);
+    message_queue_post_key(&the_window, down, vk);
 }
 
 static void handle_event(const SDL_Event& event)
@@ -189,49 +189,4 @@ const char* sdl_window_title()
 int32_t sdl_window_cursor_shown()
 {
     return the_window.alive ? SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE : cursor_shown;
-}
-
-static void push_window_event(uint8_t which)
-{
-    if (!the_window.alive) return;
-    SDL_Event event = {};
-    event.type = SDL_WINDOWEVENT;
-    event.window.windowID = SDL_GetWindowID(the_window.sdl);
-    event.window.event = which;
-    SDL_PushEvent(&event);
-}
-
-void sdl_test_push_key(int32_t down, int32_t scancode, int32_t keycode, uint16_t modifiers, int32_t repeat)
-{
-    SDL_Event event = {};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.repeat = uint8_t(repeat ? 1 : 0);
-    event.key.keysym.scancode = SDL_Scancode(scancode);
-    event.key.keysym.sym = keycode;
-    uint16_t mod = 0;
-    if (modifiers & SDL_TEST_MOD_SHIFT) mod |= KMOD_LSHIFT;
-    if (modifiers & SDL_TEST_MOD_CTRL) mod |= KMOD_LCTRL;
-    if (modifiers & SDL_TEST_MOD_ALT) mod |= KMOD_LALT;
-    if (modifiers & SDL_TEST_MOD_NUM) mod |= KMOD_NUM;
-    event.key.keysym.mod = mod;
-    if (the_window.alive) event.key.windowID = SDL_GetWindowID(the_window.sdl);
-    SDL_PushEvent(&event);
-}
-
-void sdl_test_push_close()
-{
-    push_window_event(SDL_WINDOWEVENT_CLOSE);
-}
-
-void sdl_test_push_minimised(int32_t minimised)
-{
-    push_window_event(minimised ? SDL_WINDOWEVENT_MINIMIZED : SDL_WINDOWEVENT_RESTORED);
-}
-
-void sdl_test_push_device_reset()
-{
-    SDL_Event event = {};
-    event.type = SDL_RENDER_DEVICE_RESET;
-    SDL_PushEvent(&event);
 }
