@@ -49,7 +49,9 @@ Texture* load_texture(const char* file_name)
     if (!texture) {
         return nullptr;
     }
-    FILE* file = open_game_file(file_name, "r");
+    // Byte for byte: a text-mode read (Windows) would turn CR LF in the
+    // pixels into one byte and stop at the first 0x1A.
+    FILE* file = open_game_file(file_name, "rb");
     if (!file) {
         std::free(texture);
         return nullptr;

@@ -244,7 +244,7 @@ bool Screen::capture(Picture& out)
     const std::string path = scratch + "/screen-" + std::to_string(shots++ % 4) + ".png";
     std::filesystem::remove(path);
     // PNG24: 8-bit RGB whatever colours the screen holds.
-    if (run_program({"import", "-silent", "-window", "root", "PNG24:" + path}, {"", {"DISPLAY=" + display}, {}, ""},
+    if (run_program({"import", "-silent", "-window", window, "PNG24:" + path}, {"", {"DISPLAY=" + display}, {}, ""},
                     20.0) != 0) {
         return false;
     }

@@ -73,9 +73,10 @@ struct XServer {
 struct Screen {
     std::string display;
     std::string scratch;  // where screenshots are written
+    std::string window = "root";  // what capture photographs: an X window id, or the whole screen
     int32_t shots = 0;
 
-    // The whole screen as it shows now.
+    // The window (the whole screen) as it shows now.
     bool capture(Picture& out);
     // xdotool key / keydown / keyup with key names ("Down", "Return", "a").
     bool key(const std::vector<std::string>& keys);

@@ -1,0 +1,393 @@
+// The Windows game under Wine: valkron.exe, unpacked from the zip that
+// ./valkron.sh windows makes, in a Wine virtual desktop on a private X
+// server, so that DirectDraw's exclusive mode and its mode changes have a
+// screen to change. The game's own window, photographed alone, is its
+// frame 1:1. Keys come through xdotool; every screen must be, pixel for
+// pixel, a frame valkron-sim presents for the same keys. The sound is
+// followed through Wine's dsound trace channel, with ALSA writing to
+// nowhere.
+//
+// The screens are matched by the trace's frame hash: a screenshot must
+// hash like one of the frames valkron-sim presented between two keys (the
+// real game runs in real time, so which of them shows is not known).
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "platform/common/wave_clip.h"
+#include "platform/resources.h"
+#include "window_game_support.h"
+
+namespace {
+
+std::string wine_tool(const std::string& name)
+{
+    if (have_program(name)) {
+        return name;
+    }
+    const std::string debian = "/usr/lib/wine/" + name;  // where Debian's wine64 keeps them
+    return access(debian.c_str(), X_OK) == 0 ? debian : "";
+}
+
+#define SKIP_WITHOUT_WINE()                                                                            \
+    SKIP_WITHOUT_X();                                                                                  \
+    if (wine_tool("wine64").empty() || !std::filesystem::exists(VALKRON_WINDOWS_ZIP)) {               \
+        GTEST_SKIP() << "wine64 or " VALKRON_WINDOWS_ZIP " is missing (./valkron.sh windows test makes " \
+                        "and runs them)";                                                              \
+    }
+
+// Wine's variables: the private prefix, no downloads of Mono or Gecko, the
+// trace channels asked for, and ALSA with a default output that discards
+// what it gets (DirectSoundCreate fails without any ALSA device).
+std::vector<std::string> wine_env(const std::string& alsa_conf, const std::string& debug)
+{
+    return {"WINEPREFIX=" VALKRON_WINE_PREFIX, "WINEDLLOVERRIDES=mscoree,mshtml=", "WINEDEBUG=" + debug,
+            "ALSA_CONFIG_PATH=/usr/share/alsa/alsa.conf:" + alsa_conf};
+}
+
+class Wine : public ::testing::Test {
+protected:
+    // The prefix is made once, by the first test that needs it.
+    static void SetUpTestSuite()
+    {
+        if (wine_tool("wine64").empty() || std::filesystem::exists(VALKRON_WINE_PREFIX "/system.reg")) {
+            return;
+        }
+        ScratchDir scratch;
+        std::string output;
+        const int code = run_program({wine_tool("wine64"), "wineboot", "--init"},
+                                     {"", wine_env(scratch.write("asound.conf", ""), "-all"), {"DISPLAY"}, ""},
+                                     300.0, &output);
+        EXPECT_EQ(code, 0) << output;
+    }
+
+    // Everything the game left running in the prefix ends with the test.
+    void TearDown() override
+    {
+        if (!wine_tool("wineserver").empty()) {
+            run_program({wine_tool("wineserver"), "-k"}, {"", {"WINEPREFIX=" VALKRON_WINE_PREFIX}, {}, ""}, 30.0);
+        }
+    }
+
+    // The zip unpacked into `unpacked`; the game's folder.
+    std::string unpack()
+    {
+        run_program({VALKRON_CMAKE_COMMAND, "-E", "tar", "xf", VALKRON_WINDOWS_ZIP}, {unpacked.path(), {}, {}, ""},
+                    60.0);
+        return unpacked.file("Valkron");
+    }
+
+    // Starts valkron.exe in dir under Wine on a 1024 x 768 X server and
+    // waits for its window; from then on run.screen photographs that
+    // window. Empty when all went well.
+    std::string start(const std::string& dir, const std::string& debug)
+    {
+        std::string error;
+        if (!run.x.start(1024, 768, error)) {
+            return error;
+        }
+        run.screen.display = run.x.display;
+        run.screen.scratch = run.scratch.path();
+        run.log = run.scratch.file("wine.log");
+        const std::string alsa = run.scratch.write("asound.conf", "pcm.!default { type null }\n");
+        std::vector<std::string> env = wine_env(alsa, debug);
+        env.push_back("DISPLAY=" + run.x.display);
+        if (!start_child(run.game, {wine_tool("wine64"), "explorer", "/desktop=valkron-test,1024x768", "valkron.exe"},
+                         {dir, env, {}, run.log})) {
+            return "cannot start wine64";
+        }
+        if (!run.screen.wait_for_window(game_title, 60.0)) {
+            return "no window \"" + std::string(game_title) + "\"; Wine said: " + run.game_output();
+        }
+        std::string ids;
+        run_program({"xdotool", "search", "--onlyvisible", "--name", "^Valkron Engine 1\\.0$"},
+                    {"", {"DISPLAY=" + run.x.display}, {}, ""}, 20.0, &ids);
+        run.screen.window = ids.substr(0, ids.find('\n'));
+        return run.screen.window.empty() ? "no window id" : "";
+    }
+
+    // Waits until the window shows a frame whose hash is one of `frames`.
+    ::testing::AssertionResult shows(const std::set<std::string>& frames, const std::string& state,
+                                     double timeout = 15.0)
+    {
+        if (frames.empty()) {
+            return ::testing::AssertionFailure() << "valkron-sim presented no frame for " << state;
+        }
+        const double deadline = now_seconds() + timeout;
+        Picture shot;
+        do {
+            if (run.screen.capture(shot) && frames.count(frame_hash(shot.pixels))) {
+                return ::testing::AssertionSuccess();
+            }
+        } while (now_seconds() < deadline);
+        return ::testing::AssertionFailure() << "the window did not show \"" << state << "\" within " << timeout
+                                             << " s (last screenshot " << shot.width << "x" << shot.height
+                                             << " kept as " << run.screen.keep(shot, state) << ")";
+    }
+
+    ::testing::AssertionResult press(const std::vector<std::string>& keys, const std::set<std::string>& frames,
+                                     const std::string& state, double timeout = 15.0)
+    {
+        if (!keys.empty() && !run.screen.key(keys)) {
+            return ::testing::AssertionFailure() << "xdotool could not type the keys for " << state;
+        }
+        return shows(frames, state, timeout);
+    }
+
+    ScratchDir unpacked;
+    GameOnScreen run;
+};
+
+// A walk through the shell: each step's keys and the state they lead to,
+// which valkron-sim holds for `ticks` ticks before the next step (no keys:
+// the state comes by itself).
+struct Step {
+    std::vector<std::string> keys;  // xdotool's names
+    std::string state;
+    int32_t ticks;
+};
+
+// valkron-sim's name of an xdotool key.
+std::string sim_key(const std::string& key)
+{
+    return key == "Return" ? "Enter" : key;
+}
+
+// Runs valkron-sim through the steps (the first after `intro` ticks of the
+// intro) and gathers the hashes of the frames of each state, three ticks
+// after its keys on (an intro ends two frames after its Escape), and the
+// frames of the states named in `pictures` as PNG files.
+using StateFrames = std::map<std::string, std::set<std::string>>;
+
+// The frames of a state; none for a state valkron-sim never reached.
+const std::set<std::string>& of(const StateFrames& frames, const std::string& state)
+{
+    static const std::set<std::string> none;
+    const auto found = frames.find(state);
+    return found == frames.end() ? none : found->second;
+}
+
+StateFrames sim_states(const GameCopy& copy, int32_t intro,
+                                                        const std::vector<Step>& steps,
+                                                        const std::set<std::string>& pictures = {},
+                                                        std::map<std::string, std::vector<Picture>>* pngs = nullptr)
+{
+    std::string script;
+    std::vector<std::string> args;
+    std::map<int64_t, std::string> state_at;
+    for (int32_t t = 1; t < intro; ++t) {
+        state_at[t] = "intro";
+    }
+    int32_t tick = intro;
+    for (const Step& step : steps) {
+        for (const std::string& key : step.keys) {
+            script += std::to_string(tick) + " down " + sim_key(key) + "\n" + std::to_string(tick) + " up " +
+                      sim_key(key) + "\n";
+        }
+        for (int32_t t = tick + 3; t < tick + step.ticks; ++t) {
+            state_at[t] = step.state;
+            if (pictures.count(step.state)) {
+                args.push_back("--png");
+                args.push_back(std::to_string(t) + ":" + copy.path("tick-" + std::to_string(t) + ".png"));
+            }
+        }
+        tick += step.ticks;
+    }
+    args.insert(args.end(), {"--ticks", std::to_string(tick), "--seed", "1", "--keys", copy.keys(script)});
+    std::map<std::string, std::set<std::string>> hashes;
+    for (const Json& line : copy.trace(args)) {
+        // An intro may end by itself within its step: only its frames count.
+        const auto state = state_at.find(line["tick"].integer());
+        if (state != state_at.end() && (state->second.rfind("intro", 0) == 0) == (line["mode"].text == "intro")) {
+            hashes[state->second].insert(line["frame"].text);
+            Picture p;
+            if (pngs && pictures.count(state->second) &&
+                read_png(copy.path("tick-" + std::to_string(state->first) + ".png"), p)) {
+                (*pngs)[state->second].push_back(p);
+            }
+        }
+    }
+    return hashes;
+}
+
+const std::vector<std::string> both_players_fly = {"Insert", "Left", "Home", "1", "a", "3"};
+
+// Left or right half of a screenshot.
+std::vector<uint32_t> half(const Picture& p, int side)
+{
+    std::vector<uint32_t> out;
+    for (int32_t y = 0; y < p.height; ++y) {
+        for (int32_t x = side * p.width / 2; x < (side + 1) * p.width / 2; ++x) {
+            out.push_back(p.at(x, y));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// The intro, the menu, the help, the credits, five resolution changes up
+// to 1024 x 768 (with the intro and the menu at each size) and Exit, which
+// replaces the settings file beside the executable (read as "settings.ini",
+// written in text mode: CR LF line ends).
+TEST_F(Wine, EveryScreenIsValkronSimsFrameAndExitSavesTheSettings)
+{
+    SKIP_WITHOUT_WINE();
+    const std::vector<Step> steps = {
+        {{"Escape"}, "menu 0", 12},
+        {{"Down"}, "menu 1", 12},
+        {{"Right"}, "menu 1 limit", 12},
+        {{"Down", "Down", "Down", "Down", "Down"}, "menu 6 limit", 12},
+        {{"Return"}, "help", 12},
+        {{"Escape"}, "menu 6 limit", 12},
+        {{"Down"}, "menu 7 limit", 12},
+        {{"Return"}, "credits", 90},
+        {{"Escape"}, "menu 7 limit", 12},
+        {{"Down"}, "menu 8 limit", 12},
+        {{"Right", "Escape"}, "menu 8 at 512 x 384", 12},
+        {{"Right", "Escape"}, "menu 8 at 640 x 400", 12},
+        {{"Right", "Escape"}, "menu 8 at 640 x 480", 12},
+        {{"Right", "Escape"}, "menu 8 at 800 x 600", 12},
+        {{"Right"}, "intro at 1024 x 768", 250},  // it ends by itself
+        {{}, "menu 8 at 1024 x 768", 12},
+        {{"Down"}, "menu 9 at 1024 x 768", 12},
+    };
+    GameCopy copy;
+    std::map<std::string, std::vector<Picture>> credits;
+    const auto frames = sim_states(copy, 150, steps, {"credits"}, &credits);
+
+    const std::string dir = unpack();
+    ScratchDir old;
+    const std::string defaults = settings_text(10);
+    std::filesystem::copy_file(old.write("settings.ini", defaults), dir + "/settings.ini");
+    ASSERT_EQ(start(dir, "-all"), "");
+
+    ASSERT_TRUE(shows(of(frames, "intro"), "intro", 20.0));
+    for (const Step& step : steps) {
+        if (step.state != "credits") {
+            ASSERT_TRUE(press(step.keys, of(frames, step.state), step.state));
+            continue;
+        }
+        // The credits ripple their picture by the runtime's random numbers,
+        // seeded from the clock at start-up: everything around the picture
+        // must be valkron-sim's frame.
+        ASSERT_TRUE(run.screen.key(step.keys));
+        const int32_t left = 400 / 2 - 160, top = 300 / 2 - 100;
+        auto around_picture_equal = [&](const Picture& a, const Picture& b) {
+            if (a.width != b.width || a.height != b.height) return false;
+            for (int32_t y = 0; y < a.height; ++y)
+                for (int32_t x = 0; x < a.width; ++x)
+                    if ((x < left || x >= left + 320 || y < top || y >= top + 200) && a.at(x, y) != b.at(x, y))
+                        return false;
+            return true;
+        };
+        Picture shot;
+        bool seen = false;
+        for (const double deadline = now_seconds() + 15.0; !seen && now_seconds() < deadline;) {
+            seen = run.screen.capture(shot) &&
+                   std::any_of(credits["credits"].begin(), credits["credits"].end(),
+                               [&](const Picture& frame) { return around_picture_equal(shot, frame); });
+        }
+        ASSERT_TRUE(seen) << "no credits frame of valkron-sim around the picture; last screenshot "
+                          << run.screen.keep(shot, "credits");
+    }
+    ASSERT_TRUE(run.screen.key({"Return"}));
+    EXPECT_EQ(run.ended(20.0), 0) << run.game_output();
+
+    std::string expected = "ResX=1024\nResY=768\nLimit=11\nPlane.0=0\nPlane.1=0\nName.0=Player 1\nName.1=Player 2\n";
+    expected = std::regex_replace(expected, std::regex("\n"), "\r\n");
+    EXPECT_EQ(read_text_file(dir + "/settings.ini"), expected);
+    std::vector<std::string> settings_files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (is_settings_file(entry.path().string()) || entry.path().extension() == ".tmp") {
+            settings_files.push_back(entry.path().filename().string());
+        }
+    }
+    EXPECT_EQ(settings_files, std::vector<std::string>{"settings.ini"});
+}
+
+// DirectSound under Wine: the five static buffers take the formats and
+// sizes of the generator's WAVE images; Enter on "New game" plays the menu
+// choice; in the match both halves change while both players fly and fire,
+// and held fire starts the shot effect again and again, each time from the
+// beginning of its buffer.
+TEST_F(Wine, MatchFliesAndTheSoundsPlayFromTheirResources)
+{
+    SKIP_WITHOUT_WINE();
+    GameCopy copy;
+    const auto frames = sim_states(copy, 2, {{{"Escape"}, "menu 0", 12}});
+    const std::string dir = unpack();
+    ASSERT_EQ(start(dir, "-all,+dsound"), "");
+    ASSERT_TRUE(press({"Escape"}, of(frames, "menu 0"), "menu 0"));
+
+    ASSERT_TRUE(run.screen.key({"Return"}));
+    ASSERT_TRUE(run.screen.key_down(both_players_fly));
+    Picture first, second;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    ASSERT_TRUE(run.screen.capture(first));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    ASSERT_TRUE(run.screen.capture(second));
+    ASSERT_TRUE(run.screen.key_up(both_players_fly));
+    EXPECT_EQ(first.width, 400);
+    EXPECT_EQ(first.height, 300);
+    EXPECT_FALSE(of(frames, "menu 0").count(frame_hash(first.pixels))) << "New game did not start a match";
+    EXPECT_NE(half(first, 0), half(second, 0)) << run.screen.keep(second, "match");
+    EXPECT_NE(half(first, 1), half(second, 1)) << run.screen.keep(second, "match");
+    ASSERT_TRUE(run.screen.key({"Escape"}));
+    ASSERT_TRUE(shows(of(frames, "menu 0"), "menu 0 after the match"));
+    ASSERT_TRUE(run.screen.key({"Escape"}));
+    EXPECT_EQ(run.ended(20.0), 0);
+
+    // The buffers in the order of creation are the slots "#103", "#111",
+    // "#112", "#110", "#108". Line by line (the mixing thread's lines come
+    // in between): each buffer's format and size, and how often it was
+    // played right after being rewound to 0.
+    struct Buffer {
+        std::string format, bytes, address;
+        int32_t starts = 0;
+    };
+    std::vector<Buffer> buffers;
+    Buffer pending;
+    std::map<std::string, bool> rewound;
+    const std::regex format(R"(formattag=0x0001,chans=(\d+),samplerate=(\d+),.*bitspersamp=(\d+))");
+    const std::regex call(R"((SetCurrentPosition|IDirectSoundBufferImpl_Play) \(([0-9A-F]+),([0-9A-F]+))");
+    std::smatch m;
+    std::istringstream lines(run.game_output());
+    for (std::string line; std::getline(lines, line);) {
+        if (std::regex_search(line, m, format)) {
+            pending.format = m.str(1) + " channels, " + m.str(2) + " Hz, " + m.str(3) + " bits";
+        } else if (size_t at = line.find("(bufferbytes="); at != std::string::npos) {
+            pending.bytes = line.substr(at + 13, line.find(')', at) - at - 13);
+        } else if (size_t at = line.find("Created buffer at "); at != std::string::npos) {
+            pending.address = line.substr(at + 18);
+            buffers.push_back(pending);
+        } else if (std::regex_search(line, m, call)) {
+            const bool rewind = m.str(1) == "SetCurrentPosition";
+            if (!rewind && rewound[m.str(2)]) {
+                for (Buffer& b : buffers) b.starts += b.address == m.str(2);
+            }
+            rewound[m.str(2)] = rewind && std::stoul(m.str(3), nullptr, 16) == 0;
+        }
+    }
+    ASSERT_EQ(buffers.size(), 5u) << "Wine said:\n" << run.game_output().substr(0, 4000);
+    const char* const names[5] = {"#103", "#111", "#112", "#110", "#108"};
+    for (size_t slot = 0; slot < 5; ++slot) {
+        const uint8_t* image = nullptr;
+        uint32_t size = 0;
+        WaveClip clip;
+        ASSERT_TRUE(find_resource(names[slot], "WAVE", &image, &size) && wave_read_clip(image, size, &clip));
+        EXPECT_EQ(buffers[slot].format, std::to_string(clip.channels) + " channels, " + std::to_string(clip.rate) +
+                                            " Hz, " + std::to_string(clip.bits) + " bits")
+            << names[slot];
+        EXPECT_EQ(buffers[slot].bytes, std::to_string(clip.size)) << names[slot];
+    }
+    EXPECT_GE(buffers[1].starts, 1) << "the menu choice";
+    EXPECT_GE(buffers[2].starts, 5) << "the shots of held fire";
+}
