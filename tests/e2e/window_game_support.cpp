@@ -81,3 +81,16 @@ std::string settings_text(int32_t limit)
     return "ResX=400\nResY=300\nLimit=" + std::to_string(limit) +
            "\nPlane.0=0\nPlane.1=0\nName.0=Player 1\nName.1=Player 2\n";
 }
+
+const std::vector<std::string> both_players_fly = {"Insert", "Left", "Home", "1", "a", "3"};
+
+std::vector<uint32_t> half(const Picture& p, int side)
+{
+    std::vector<uint32_t> out;
+    for (int32_t y = 0; y < p.height; ++y) {
+        for (int32_t x = side * p.width / 2; x < (side + 1) * p.width / 2; ++x) {
+            out.push_back(p.at(x, y));
+        }
+    }
+    return out;
+}

@@ -41,5 +41,10 @@ struct GameOnScreen {
     std::string game_output() const;
 };
 
+// The keys both players hold to fly: accelerate, turn and fire.
+extern const std::vector<std::string> both_players_fly;
+// The left (side 0) or right half of a screenshot.
+std::vector<uint32_t> half(const Picture& p, int side);
+
 // The seven lines of a settings file.
 std::string settings_text(int32_t limit);

@@ -10,24 +10,6 @@
 
 #include "window_game_support.h"
 
-namespace {
-
-// Left or right half of a screenshot.
-std::vector<uint32_t> half(const Picture& p, int side)
-{
-    std::vector<uint32_t> out;
-    for (int32_t y = 0; y < p.height; ++y) {
-        for (int32_t x = side * p.width / 2; x < (side + 1) * p.width / 2; ++x) {
-            out.push_back(p.at(x, y));
-        }
-    }
-    return out;
-}
-
-const std::vector<std::string> both_players_fly = {"Insert", "Left", "Home", "1", "a", "3"};
-
-}  // namespace
-
 TEST(RealWindow, MenuMatchHelpAndExitShowWhatValkronSimShows)
 {
     SKIP_WITHOUT_X();

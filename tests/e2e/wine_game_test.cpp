@@ -217,20 +217,6 @@ StateFrames sim_states(const GameCopy& copy, int32_t intro,
     return hashes;
 }
 
-const std::vector<std::string> both_players_fly = {"Insert", "Left", "Home", "1", "a", "3"};
-
-// Left or right half of a screenshot.
-std::vector<uint32_t> half(const Picture& p, int side)
-{
-    std::vector<uint32_t> out;
-    for (int32_t y = 0; y < p.height; ++y) {
-        for (int32_t x = side * p.width / 2; x < (side + 1) * p.width / 2; ++x) {
-            out.push_back(p.at(x, y));
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 // The intro, the menu, the help, the credits, five resolution changes up
