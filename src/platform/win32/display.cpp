@@ -99,7 +99,14 @@ int32_t display_lock_frame(uint32_t** pixels)
     if (!surface) return 0;
     DDSURFACEDESC& description = display.description;
     description.dwSize = sizeof description;
-    if (FAILED(surface->Lock(nullptr, &description, DDLOCK_WAIT, nullptr))) return 0;
+    HRESULT result = surface->Lock(nullptr, &description, DDLOCK_WAIT, nullptr);
+    if (FAILED(result)) {
+        // A frame surface lost while the game was away (Alt+Tab) would fail
+        // every lock, and no present would ever restore it: restore here,
+        // and the next tick draws again.
+        if (result == DDERR_SURFACELOST) display_restore();
+        return 0;
+    }
     // The game writes width x height pixels with rows of exactly width: a
     // surface of other pixels, or with shorter rows, takes no frame.
     if (description.ddpfPixelFormat.dwRGBBitCount != 32 || !description.lpSurface ||
