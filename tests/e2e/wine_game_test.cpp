@@ -23,6 +23,7 @@
 
 #include "platform/common/wave_clip.h"
 #include "platform/resources.h"
+#include "platform/sound.h"
 #include "window_game_support.h"
 
 namespace {
@@ -369,7 +370,7 @@ TEST_F(Wine, MatchFliesAndTheSoundsPlayFromTheirResources)
         }
     }
     ASSERT_EQ(buffers.size(), 5u) << "Wine said:\n" << run.game_output().substr(0, 4000);
-    const char* const names[5] = {"#103", "#111", "#112", "#110", "#108"};
+    const char* const* names = sound_slot_resources;
     for (size_t slot = 0; slot < 5; ++slot) {
         const uint8_t* image = nullptr;
         uint32_t size = 0;
@@ -380,6 +381,6 @@ TEST_F(Wine, MatchFliesAndTheSoundsPlayFromTheirResources)
             << names[slot];
         EXPECT_EQ(buffers[slot].bytes, std::to_string(clip.size)) << names[slot];
     }
-    EXPECT_GE(buffers[1].starts, 1) << "the menu choice";
-    EXPECT_GE(buffers[2].starts, 5) << "the shots of held fire";
+    EXPECT_GE(buffers[sound_menu_choice].starts, 1) << "the menu choice";
+    EXPECT_GE(buffers[sound_shot].starts, 5) << "the shots of held fire";
 }

@@ -2,10 +2,6 @@
 
 #include <cstring>
 
-#include "platform/sound.h"
-
-const char* const sound_slot_resources[sound_slot_count] = {"#103", "#111", "#112", "#110", "#108"};
-
 int32_t find_resource(const char* name, const char* type, const uint8_t** data, uint32_t* size)
 {
     for (int32_t i = 0; i < resource_count; ++i) {

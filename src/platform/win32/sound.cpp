@@ -1,8 +1,9 @@
 // The five sound effects on DirectSound: each WAVE resource of the
-// executable is copied once into its own static secondary buffer; playing
-// a slot rewinds its buffer and starts it once, so a playing effect
-// restarts while other slots mix with it. A lost buffer is restored and
+// executable (resources.cpp) is copied once into its own static secondary
+// buffer; playing a slot rewinds its buffer and starts it once, so a
+// playing effect restarts while other slots mix with it. A lost buffer is restored and
 // filled again from its resource the next time its slot plays.
+#include "platform/resources.h"
 #include "platform/sound.h"
 #include "platform/win32/win32_internal.h"
 
@@ -11,12 +12,9 @@
 
 #include <cstring>
 
-constexpr int32_t slot_count = 5;
-static const char* const slot_names[slot_count] = {"#103", "#111", "#112", "#110", "#108"};
-
 struct SoundState {
     IDirectSound* sound;
-    IDirectSoundBuffer* slots[slot_count];
+    IDirectSoundBuffer* slots[sound_slot_count];
 };
 
 static SoundState state = {};
@@ -33,19 +31,6 @@ static int32_t sound_create(Window* window)
         state.sound = nullptr;
         return 0;
     }
-    return 1;
-}
-
-// The bytes of the executable's WAVE resource of that name.
-static int32_t find_wave_image(const char* name, const uint8_t** image, uint32_t* size)
-{
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, name, "WAVE");
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return 0;
-    *image = static_cast<const uint8_t*>(bytes);
-    *size = SizeofResource(module, found);
     return 1;
 }
 
@@ -106,13 +91,13 @@ static void load_sound_slot(int32_t slot)
 {
     const uint8_t* image = nullptr;
     uint32_t size = 0;
-    if (state.sound && !state.slots[slot] && find_wave_image(slot_names[slot], &image, &size))
+    if (state.sound && !state.slots[slot] && find_resource(sound_slot_resources[slot], "WAVE", &image, &size))
         state.slots[slot] = create_wave_buffer(image, size);
 }
 
 int32_t sound_load_slot_from_image(int32_t slot, const uint8_t* image, size_t image_size)
 {
-    if (!state.sound || slot < 0 || slot >= slot_count) return 0;
+    if (!state.sound || slot < 0 || slot >= sound_slot_count) return 0;
     release_sound_slot(slot);
     if (image_size > UINT32_MAX) return 0;
     state.slots[slot] = create_wave_buffer(image, uint32_t(image_size));
@@ -122,7 +107,7 @@ int32_t sound_load_slot_from_image(int32_t slot, const uint8_t* image, size_t im
 int32_t sound_init(Window* window)
 {
     if (!sound_create(window)) return 1;  // no audio: the game is silent
-    for (int32_t slot = 0; slot < slot_count; ++slot) load_sound_slot(slot);
+    for (int32_t slot = 0; slot < sound_slot_count; ++slot) load_sound_slot(slot);
     // Playing the primary buffer keeps the output running between effects.
     DSBUFFERDESC description = {};
     description.dwSize = sizeof description;
@@ -141,7 +126,7 @@ static HRESULT reload_wave_buffer(IDirectSoundBuffer* buffer, int32_t slot)
     const uint8_t* image = nullptr;
     const uint8_t* data = nullptr;
     uint32_t image_size = 0, size = 0;
-    if (!find_wave_image(slot_names[slot], &image, &image_size) ||
+    if (!find_resource(sound_slot_resources[slot], "WAVE", &image, &image_size) ||
         !parse_wave(image, image_size, nullptr, &data, &size))
         return E_FAIL;
     HRESULT result = buffer->Restore();
@@ -151,7 +136,7 @@ static HRESULT reload_wave_buffer(IDirectSoundBuffer* buffer, int32_t slot)
 
 int32_t play_sound(int32_t slot)
 {
-    if (!state.sound || slot < 0 || slot >= slot_count || !state.slots[slot]) return 0;
+    if (!state.sound || slot < 0 || slot >= sound_slot_count || !state.slots[slot]) return 0;
     IDirectSoundBuffer* buffer = state.slots[slot];
     buffer->SetCurrentPosition(0);
     HRESULT result = buffer->Play(0, 0, 0);
@@ -168,7 +153,7 @@ int32_t play_sound(int32_t slot)
 
 int32_t sound_shutdown()
 {
-    for (int32_t slot = 0; slot < slot_count; ++slot) release_sound_slot(slot);
+    for (int32_t slot = 0; slot < sound_slot_count; ++slot) release_sound_slot(slot);
     if (state.sound) state.sound->Release();
     state.sound = nullptr;
     return 1;
