@@ -2,6 +2,12 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstring>
+
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define VALKRON_WIDE_SPANS 1
+#endif
 
 #include "engine/engine.h"
 
@@ -129,50 +135,246 @@ inline void row_loop(uint32_t* target, Row& row)
     }
 }
 
-struct FlatRow {
-    uint32_t colour;
-    float w_row;
-    float w_per_column;
-    float w_per_row;
+// Spans. Each pixel's 1/z is the previous pixel's plus the per-column step,
+// rounded to float after every addition; U and V step in wrapping 16.16
+// fixed point. Done one pixel at a time (the plain spans below), the chain
+// of dependent float additions holds a span to one pixel per addition
+// latency, however wide the processor.
+//
+// The chain can be broken without changing a bit. Floats in one binade
+// [2^e, 2^(e+1)) are exactly the multiples of one ulp, so while the sums
+// stay strictly inside it, every addition rounds the same exact step to the
+// same multiple d of the ulp: pixel i of the run is exactly w + i * d, and
+// any order of evaluation gives that value exactly. The exception is a step
+// that lies halfway between two multiples: it rounds to even, so from an
+// odd start the first increment differs from all later ones; requiring the
+// first two increments to be equal rules that out. A run that leaves its
+// binade (or ties from an odd start) is stepped one addition at a time.
+// The wide spans use this to test and write sixteen pixels at once.
 
-    void start(int32_t y) { w_row = engine.raster.w.origin + static_cast<float>(y) * w_per_row; }
-    void next() { w_row += w_per_row; }
-    void fill(uint32_t* pixels, float* depth, int32_t x, int32_t n)
-    {
-        float w = w_row + static_cast<float>(x) * w_per_column;
-        uint32_t* p = pixels + x;
-        float* d = depth + x;
-        for (int32_t i = 0; i < n; ++i) {
-            if (w > d[i]) {
-                p[i] = colour;
-                d[i] = w;
-            }
-            w += w_per_column;
-        }
-    }
-};
+inline uint32_t float_bits(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
 
-// affine_run with the face's constants passed in: texels, 1/z step.
-inline void affine_pixels(uint32_t u, uint32_t v, uint32_t du, uint32_t dv, uint32_t* dest,
-                          int32_t n, float* depth, float w, const uint32_t* texels,
-                          float w_per_column)
+// d such that the n values w, w + s, (w + s) + s, ... (each sum rounded to
+// float) are exactly w + i * d for i = 0 .. n - 1 (n >= 3); false when that
+// is not certain.
+inline bool linear_run(float w, float s, int32_t n, float& d)
+{
+    const uint32_t binade = float_bits(w) >> 23;  // sign and exponent
+    const float w1 = w + s;
+    const float w2 = w1 + s;
+    d = w1 - w;
+    const float last = w + static_cast<float>(n - 1) * d;
+    // Strictly inside: the same exponent, and above the binade's lowest
+    // value, below which the ulp halves. A product (n - 1) * d that is not
+    // exact lands outside the binade, and so does a sum that leaves it.
+    const auto inside = [binade](float value) {
+        const uint32_t bits = float_bits(value);
+        return (bits >> 23) == binade && (bits & 0x7FFFFFu) != 0;
+    };
+    return binade != 0 && binade < 255 && inside(w1) && inside(last) && w2 - w1 == d;
+}
+
+// Texel of the 16.16 coordinates U, V: ((V >> 16) & 255) * 256 + ((U >> 16) & 255).
+inline uint32_t texel_index(uint32_t u, uint32_t v) { return ((v >> 8) & 0xFF00u) | ((u >> 16) & 0xFFu); }
+
+// n flat pixels, one addition at a time; returns 1/z after the last pixel.
+inline float flat_pixels(uint32_t* dest, float* depth, int32_t n, float w, float s, uint32_t colour)
 {
     for (int32_t i = 0; i < n; ++i) {
         if (w > depth[i]) {
-            // ((V >> 16) & 255) * 256 + ((U >> 16) & 255)
-            dest[i] = texels[((v >> 8) & 0xFF00u) | ((u >> 16) & 0xFFu)];
+            dest[i] = colour;
             depth[i] = w;
         }
-        w += w_per_column;
-        u += du;
-        v += dv;
+        w += s;
     }
+    return w;
 }
 
 struct SpanConstants {
     const uint32_t* texels;
     float w_per_column, uw_per_column, vw_per_column;
     float w_step16, uw_step16, vw_step16;
+};
+
+// One block of a textured span, one pixel at a time: U, V stepped by dU, dV,
+// 1/z from w stepped by the per-column gradient.
+struct PlainBlock {
+    static void draw(uint32_t u, uint32_t v, uint32_t du, uint32_t dv, uint32_t* dest, int32_t n,
+                     float* depth, float w, const SpanConstants& k)
+    {
+        for (int32_t i = 0; i < n; ++i) {
+            if (w > depth[i]) {
+                dest[i] = k.texels[texel_index(u, v)];
+                depth[i] = w;
+            }
+            w += k.w_per_column;
+            u += du;
+            v += dv;
+        }
+    }
+};
+
+// A textured span: texel coordinates exact (perspective) at the first
+// pixel and after every 16 pixels, stepped linearly in between.
+template <class Block>
+inline void textured_span(int32_t n, uint32_t* dest, float uw, float vw, float w, float* depth,
+                          const SpanConstants& k)
+{
+    int32_t u0 = truncate_to_int((65536.0f / w) * uw);
+    int32_t v0 = truncate_to_int((65536.0f / w) * vw);
+    float w_block = w;
+    while (n >= 16) {
+        uw += k.uw_step16;
+        vw += k.vw_step16;
+        w += k.w_step16;
+        const float scale = 65536.0f / w;
+        const int32_t u1 = truncate_to_int(scale * uw);
+        const int32_t v1 = truncate_to_int(scale * vw);
+        Block::draw(static_cast<uint32_t>(u0), static_cast<uint32_t>(v0),
+                    static_cast<uint32_t>(wrap_sub(u1, u0) / 16), static_cast<uint32_t>(wrap_sub(v1, v0) / 16),
+                    dest, 16, depth, w_block, k);
+        n -= 16;
+        if (n == 0) {
+            return;
+        }
+        dest += 16;
+        depth += 16;
+        w_block += k.w_step16;
+        u0 = u1;
+        v0 = v1;
+    }
+    const float count = static_cast<float>(n);
+    const float w_end = w + count * k.w_per_column;
+    const float scale = 65536.0f / w_end;
+    const int32_t u1 = truncate_to_int(scale * (uw + count * k.uw_per_column));
+    const int32_t v1 = truncate_to_int(scale * (vw + count * k.vw_per_column));
+    Block::draw(static_cast<uint32_t>(u0), static_cast<uint32_t>(v0), static_cast<uint32_t>(wrap_sub(u1, u0) / n),
+                static_cast<uint32_t>(wrap_sub(v1, v0) / n), dest, n, depth, w_block, k);
+}
+
+#if defined(VALKRON_WIDE_SPANS)
+// Sixteen pixels at a time with AVX-512, for runs whose 1/z is w + i * d
+// exactly: no branch per pixel; the depth test gives a lane mask, and only
+// the lanes inside the run are loaded and only those that pass are fetched
+// and stored.
+#define WIDE [[gnu::target("avx512f")]]
+// GCC 12's own AVX-512 shift intrinsics trip its uninitialised-value warning.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+WIDE inline __mmask16 lanes_below(int32_t n)
+{
+    return static_cast<__mmask16>(n >= 16 ? 0xFFFF : (1u << n) - 1);
+}
+
+// 1/z of pixels i .. i + 15 of a run of n, written to the depth entries
+// where it is greater; the lanes written.
+WIDE inline __mmask16 depth_test(float* depth, int32_t i, int32_t n, __m512 w, __m512 d)
+{
+    const __m512 lane = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512 wq = _mm512_add_ps(w, _mm512_mul_ps(_mm512_add_ps(_mm512_set1_ps(static_cast<float>(i)), lane), d));
+    const __mmask16 inside = lanes_below(n - i);
+    const __m512 old = _mm512_maskz_loadu_ps(inside, depth + i);
+    const __mmask16 pass = _mm512_mask_cmp_ps_mask(inside, wq, old, _CMP_GT_OQ);
+    _mm512_mask_storeu_ps(depth + i, pass, wq);
+    return pass;
+}
+
+WIDE float flat_span_wide(uint32_t* dest, float* depth, int32_t n, float w, float s, uint32_t colour)
+{
+    const __m512i fill = _mm512_set1_epi32(static_cast<int32_t>(colour));
+    while (n > 0) {
+        const int32_t m = n < 32 ? n : 32;
+        float d;
+        if (m >= 3 && linear_run(w, s, m, d)) {
+            const __m512 start = _mm512_set1_ps(w), step = _mm512_set1_ps(d);
+            for (int32_t i = 0; i < m; i += 16) {
+                _mm512_mask_storeu_epi32(dest + i, depth_test(depth, i, m, start, step), fill);
+            }
+            w = (w + static_cast<float>(m - 1) * d) + s;
+        } else {
+            w = flat_pixels(dest, depth, m, w, s, colour);
+        }
+        dest += m;
+        depth += m;
+        n -= m;
+    }
+    return w;
+}
+
+struct WideBlock {
+    WIDE static void draw(uint32_t u, uint32_t v, uint32_t du, uint32_t dv, uint32_t* dest, int32_t n,
+                          float* depth, float w, const SpanConstants& k)
+    {
+        float d;
+        if (n < 3 || !linear_run(w, k.w_per_column, n, d)) {
+            PlainBlock::draw(u, v, du, dv, dest, n, depth, w, k);
+            return;
+        }
+        const __mmask16 pass = depth_test(depth, 0, n, _mm512_set1_ps(w), _mm512_set1_ps(d));
+        const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        const __m512i uq = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(u)),
+                                            _mm512_mullo_epi32(lane, _mm512_set1_epi32(static_cast<int32_t>(du))));
+        const __m512i vq = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(v)),
+                                            _mm512_mullo_epi32(lane, _mm512_set1_epi32(static_cast<int32_t>(dv))));
+        const __m512i index = _mm512_or_si512(_mm512_and_si512(_mm512_srli_epi32(vq, 8), _mm512_set1_epi32(0xFF00)),
+                                              _mm512_and_si512(_mm512_srli_epi32(uq, 16), _mm512_set1_epi32(0xFF)));
+        const __m512i texels = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), pass, index, k.texels, 4);
+        _mm512_mask_storeu_epi32(dest, pass, texels);
+    }
+};
+
+// Flattened, so that the blocks are drawn inline.
+WIDE [[gnu::flatten]] void textured_span_wide(int32_t n, uint32_t* dest, float uw, float vw, float w, float* depth,
+                             const SpanConstants& k)
+{
+    textured_span<WideBlock>(n, dest, uw, vw, w, depth, k);
+}
+
+#pragma GCC diagnostic pop
+#undef WIDE
+
+bool processor_has_avx512()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") != 0;
+}
+#else
+bool processor_has_avx512() { return false; }
+float flat_span_wide(uint32_t* dest, float* depth, int32_t n, float w, float s, uint32_t colour)
+{
+    return flat_pixels(dest, depth, n, w, s, colour);
+}
+void textured_span_wide(int32_t n, uint32_t* dest, float uw, float vw, float w, float* depth,
+                        const SpanConstants& k)
+{
+    textured_span<PlainBlock>(n, dest, uw, vw, w, depth, k);
+}
+#endif
+
+struct FlatRow {
+    uint32_t colour;
+    float w_row;
+    float w_per_column;
+    float w_per_row;
+    bool wide;
+
+    void start(int32_t y) { w_row = engine.raster.w.origin + static_cast<float>(y) * w_per_row; }
+    void next() { w_row += w_per_row; }
+    void fill(uint32_t* pixels, float* depth, int32_t x, int32_t n)
+    {
+        const float w = w_row + static_cast<float>(x) * w_per_column;
+        if (wide) {
+            flat_span_wide(pixels + x, depth + x, n, w, w_per_column, colour);
+        } else {
+            flat_pixels(pixels + x, depth + x, n, w, w_per_column, colour);
+        }
+    }
 };
 
 SpanConstants span_constants()
@@ -189,50 +391,11 @@ SpanConstants span_constants()
     return k;
 }
 
-// Exact perspective at the first pixel and after every 16 pixels; the
-// pixels in between step U and V linearly.
-inline void span_pixels(int32_t n, uint32_t* dest, float uw, float vw, float w, float* depth,
-                        const SpanConstants& k)
-{
-    int32_t u0 = truncate_to_int((65536.0f / w) * uw);
-    int32_t v0 = truncate_to_int((65536.0f / w) * vw);
-    float w_block = w;
-    while (n >= 16) {
-        uw += k.uw_step16;
-        vw += k.vw_step16;
-        w += k.w_step16;
-        const float scale = 65536.0f / w;
-        const int32_t u1 = truncate_to_int(scale * uw);
-        const int32_t v1 = truncate_to_int(scale * vw);
-        affine_pixels(static_cast<uint32_t>(u0), static_cast<uint32_t>(v0),
-                      static_cast<uint32_t>(wrap_sub(u1, u0) / 16),
-                      static_cast<uint32_t>(wrap_sub(v1, v0) / 16), dest, 16, depth, w_block,
-                      k.texels, k.w_per_column);
-        n -= 16;
-        if (n == 0) {
-            return;
-        }
-        dest += 16;
-        depth += 16;
-        w_block += k.w_step16;
-        u0 = u1;
-        v0 = v1;
-    }
-    const float count = static_cast<float>(n);
-    const float w_end = w + count * k.w_per_column;
-    const float scale = 65536.0f / w_end;
-    const int32_t u1 = truncate_to_int(scale * (uw + count * k.uw_per_column));
-    const int32_t v1 = truncate_to_int(scale * (vw + count * k.vw_per_column));
-    affine_pixels(static_cast<uint32_t>(u0), static_cast<uint32_t>(v0),
-                  static_cast<uint32_t>(wrap_sub(u1, u0) / n),
-                  static_cast<uint32_t>(wrap_sub(v1, v0) / n), dest, n, depth, w_block, k.texels,
-                  k.w_per_column);
-}
-
 struct TexturedRow {
     SpanConstants k;
     Gradient w, uw, vw;
     float w_row, uw_row, vw_row;
+    bool wide;
 
     void start(int32_t y)
     {
@@ -250,12 +413,19 @@ struct TexturedRow {
     void fill(uint32_t* pixels, float* depth, int32_t x, int32_t n)
     {
         const float fx = static_cast<float>(x);
-        span_pixels(n, pixels + x, uw_row + fx * uw.per_column, vw_row + fx * vw.per_column,
-                    w_row + fx * w.per_column, depth + x, k);
+        const float uw_x = uw_row + fx * uw.per_column, vw_x = vw_row + fx * vw.per_column;
+        const float w_x = w_row + fx * w.per_column;
+        if (wide) {
+            textured_span_wide(n, pixels + x, uw_x, vw_x, w_x, depth + x, k);
+        } else {
+            textured_span<PlainBlock>(n, pixels + x, uw_x, vw_x, w_x, depth + x, k);
+        }
     }
 };
 
 }  // namespace
+
+bool raster_wide_spans = processor_has_avx512();
 
 int32_t setup_edge(const Face& face, int32_t from, int32_t to, EdgeStep& out)
 {
@@ -379,6 +549,7 @@ void fill_flat(const Face& face, uint32_t* target, uint32_t colour)
         return;
     }
     FlatRow row;
+    row.wide = raster_wide_spans;
     row.colour =
         shade_colour(colour, static_cast<float>(std::cos(static_cast<double>(engine.raster.face_angle))));
     row.w_per_column = engine.raster.w.per_column;
@@ -395,29 +566,11 @@ int32_t fill_textured(const Face& face, uint32_t* target)
         return 0;
     }
     TexturedRow row;
+    row.wide = raster_wide_spans;
     row.k = span_constants();
     row.w = engine.raster.w;
     row.uw = engine.raster.uw;
     row.vw = engine.raster.vw;
     row_loop(target, row);
     return 1;
-}
-
-void textured_span(int32_t count, uint32_t* dest, float uw, float vw, float w, float* depth)
-{
-    if (count <= 0 || !engine.current_texture) {
-        return;
-    }
-    span_pixels(count, dest, uw, vw, w, depth, span_constants());
-}
-
-void affine_run(int32_t u, int32_t v, int32_t du, int32_t dv, uint32_t* dest, uint32_t* dest_end,
-                float* depth, float w)
-{
-    if (!engine.current_texture || dest_end <= dest) {
-        return;
-    }
-    affine_pixels(static_cast<uint32_t>(u), static_cast<uint32_t>(v), static_cast<uint32_t>(du),
-                  static_cast<uint32_t>(dv), dest, static_cast<int32_t>(dest_end - dest), depth, w,
-                  engine.current_texture->pixels, engine.raster.w.per_column);
 }

@@ -25,6 +25,11 @@ void fill_flat(const Face& face, uint32_t* target, uint32_t colour);
 // Uses engine.current_texture. 1 after drawing, 0 when nothing was drawn.
 int32_t fill_textured(const Face& face, uint32_t* target);
 
+// Whether the fills draw sixteen pixels at a time (AVX-512); set at start-up
+// from what the processor has. Both ways give the same pixels and depths;
+// tests clear it to check the plain way.
+extern bool raster_wide_spans;
+
 // Fills engine.raster's two edge chains. 0 when the face covers no pixel row.
 int32_t build_edge_chains(const Face& face);
 // The edge from the upper corner `from` to the lower corner `to`. 0 when it
@@ -36,14 +41,6 @@ int32_t flat_gradients(const Face& face);
 int32_t texture_gradients(const Face& face);
 // Each channel multiplied by factor, truncated, low 8 bits kept.
 uint32_t shade_colour(uint32_t colour, float factor);
-
-// One row of the textured fill: count pixels from dest, with u/z, v/z and
-// 1/z at the first pixel. Reads the gradients and engine.current_texture.
-void textured_span(int32_t count, uint32_t* dest, float uw, float vw, float w, float* depth);
-// The pixels from dest up to dest_end with 16.16 texel coordinates U, V
-// stepped by dU, dV, and 1/z starting at w stepped by the 1/z gradient.
-void affine_run(int32_t u, int32_t v, int32_t du, int32_t dv, uint32_t* dest, uint32_t* dest_end,
-                float* depth, float w);
 
 // Float-to-integer truncation toward zero; INT32_MIN for NaN and for values
 // beyond the 32-bit range.

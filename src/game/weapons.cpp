@@ -1,5 +1,6 @@
 #include "game/weapons.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +8,8 @@
 
 #include "assets/scene.h"
 #include "assets/texture.h"
+#include "engine/clip.h"
+#include "engine/engine.h"
 #include "engine/render.h"
 #include "game/aircraft.h"
 #include "game/match.h"
@@ -54,6 +57,55 @@ const Mesh* shot_mesh()
         return nullptr;
     }
     return &fire_scene->meshes[0];
+}
+
+// Largest |x| + |y| + |z| of the corners of the mesh's faces.
+float corner_reach(const Mesh& mesh)
+{
+    float reach = 0.0f;
+    for (int32_t f = 0; f < mesh.face_count; ++f) {
+        for (const Vertex* v : mesh.faces[f].corner) {
+            reach = std::max(reach, std::fabs(v->x) + std::fabs(v->y) + std::fabs(v->z));
+        }
+    }
+    return reach;
+}
+
+// Whether a shot whose matrix in the viewer's frame is r (shot x inverse of
+// the viewer, the combined matrix render_mesh uses) can leave a pixel.
+// Every corner lands within `box` of r's origin in x, y and z, where box is
+// the mesh's reach times the largest element of r's 3 x 3 part. A shot all
+// of whose corners lie behind the eye plane, or strictly outside one side
+// of the frustum, draws nothing: every face of it is then dropped by the
+// clipper (outside one plane) or skipped at projection (behind the eye).
+// The margins cover the rounding of the transform, of the clipper's plane
+// distances and of its cut corners (whose depth stays far below the 0.1 a
+// drawn corner needs), which is why very distant shots are never refused.
+bool shot_may_show(const Matrix4& r, float reach)
+{
+    const float* m = r.m;
+    float largest = 0.0f;
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            largest = std::max(largest, std::fabs(m[row * 4 + column]));
+        }
+    }
+    const float x = m[12], y = m[13], z = m[14];
+    const float box = reach * largest;
+    const float extent = std::fabs(x) + std::fabs(y) + std::fabs(z) + box;
+    if (!(extent < 65536.0f)) {
+        return true;
+    }
+    const float margin = 2.0f * box + 1e-4f * extent + 1e-3f;
+    if (z + margin < 0.0f) {
+        return false;
+    }
+    for (const Plane* plane : engine.frustum) {
+        if (plane && plane->a * x + plane->b * y + plane->c * z + plane->d + margin < 0.0f) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void register_death(int32_t player)
@@ -144,6 +196,10 @@ void process_shots(int32_t viewer)
     // test decides.
     const int32_t tests = moves ? shot_sub_steps : 1;
 
+    const float reach = mesh ? corner_reach(*mesh) : 0.0f;
+    // What render_mesh leaves of a refused shot: nothing but its border.
+    const Mesh no_faces{};
+
     int32_t i = 0;
     while (i < shot_count) {
         shot_age[i] += age_step;
@@ -169,7 +225,10 @@ void process_shots(int32_t viewer)
             continue;
         }
         if (mesh) {
-            render_mesh(shot_matrix[i], camera, *mesh, view_buffer, 0, fire_texture);
+            Matrix4 r;
+            matrix_multiply(inverse, shot_matrix[i], r);
+            render_mesh(shot_matrix[i], camera, shot_may_show(r, reach) ? *mesh : no_faces, view_buffer, 0,
+                        fire_texture);
         }
         ++i;
     }

@@ -109,18 +109,34 @@ Triangle random_screen_triangle(std::mt19937& rng, int32_t width, int32_t height
     return t;
 }
 
-// View size, and how many triangles and meshes to check at that size.
+// View size, how many triangles and meshes to check at that size, and
+// whether the fills draw sixteen pixels at a time (where the processor can).
 struct Case {
     int32_t width, height;
     int triangles, meshes;
+    bool wide;
 };
 
 void PrintTo(const Case& c, std::ostream* os)
 {
-    *os << c.width << "x" << c.height << ", " << c.triangles << " triangles, " << c.meshes << " meshes";
+    *os << c.width << "x" << c.height << ", " << c.triangles << " triangles, " << c.meshes << " meshes"
+        << (c.wide ? ", wide spans" : ", plain spans");
 }
 
-class BitExact : public ::testing::TestWithParam<Case> {};
+// Chooses the plain or the wide spans for one test.
+class BitExact : public ::testing::TestWithParam<Case> {
+protected:
+    void SetUp() override
+    {
+        saved_ = raster_wide_spans;
+        if (GetParam().wide && !raster_wide_spans) {
+            GTEST_SKIP() << "the processor has no wide spans";
+        }
+        raster_wide_spans = GetParam().wide;
+    }
+    void TearDown() override { raster_wide_spans = saved_; }
+    bool saved_ = false;
+};
 
 // Clears the engine's picture and depth and the reference's alike.
 void start_over(reference::View& ref, std::vector<uint32_t>& pixels)
@@ -133,7 +149,7 @@ void start_over(reference::View& ref, std::vector<uint32_t>& pixels)
 
 TEST_P(BitExact, FillsMatchTheReference)
 {
-    const auto [width, height, triangles, meshes] = GetParam();
+    const auto [width, height, triangles, meshes, wide] = GetParam();
     EngineScope scope(width, height);
     ASSERT_NE(scope.result, 0);
     std::mt19937 rng(1234 + width);
@@ -154,6 +170,47 @@ TEST_P(BitExact, FillsMatchTheReference)
             const uint32_t colour = rng() & 0xFFFFFF;
             fill_flat(face.face, pixels.data(), colour);
             reference::fill_flat(ref, t, colour);
+        }
+        const std::string diff = compare(ref, pixels.data());
+        ASSERT_TRUE(diff.empty()) << "triangle " << n << " " << describe(t) << "\n" << diff;
+    }
+    delete tex;
+}
+
+// Faces whose 1/z along a row steps by exactly half an ulp (a rounding
+// tie, which rounds to even) or crosses 1.0 (where the ulp halves): right
+// angles with power-of-two legs at whole pixels, and 1/z = 1 + k / 2^18 at
+// the corners, so that the gradients are short binary fractions. Stepping
+// 1/z by anything but one rounded addition at a time shows here.
+TEST_P(BitExact, DepthStepsThatTieOrCrossAPowerOfTwo)
+{
+    const auto [width, height, triangles, meshes, wide] = GetParam();
+    EngineScope scope(width, height);
+    ASSERT_NE(scope.result, 0);
+    std::mt19937 rng(99 + width);
+    Texture* tex = random_texture(rng);
+    reference::View ref = reference::make_view(width, height);
+    std::vector<uint32_t> pixels(ref.pixels.size(), 0);
+    engine_clear_depth();
+    for (int n = 0; n < triangles / 4; ++n) {
+        if (n % 50 == 0) start_over(ref, pixels);
+        const float legs[] = {16.0f, 32.0f, 64.0f};
+        const float across = legs[rng() % 3], down = legs[rng() % 3] / 2;
+        const float x0 = static_cast<float>(1 + rng() % static_cast<uint32_t>(width - 66));
+        const float y0 = static_cast<float>(1 + rng() % static_cast<uint32_t>(height - 34));
+        auto z = [&rng] { return 1.0f / (1.0f + static_cast<float>(static_cast<int>(rng() % 81) - 40) * 0x1p-18f); };
+        Triangle t = {Corner{x0, y0, z(), 0, 0}, Corner{x0 + across, y0, z(), 300, 20},
+                      Corner{x0, y0 + down, z(), 10, 280}};
+        if (rng() % 2) std::swap(t[1], t[2]);
+        TestFace face(vtx(t[0].x, t[0].y, t[0].z, t[0].u, t[0].v), vtx(t[1].x, t[1].y, t[1].z, t[1].u, t[1].v),
+                      vtx(t[2].x, t[2].y, t[2].z, t[2].u, t[2].v));
+        if (n % 2 == 0) {
+            engine.current_texture = tex;
+            fill_textured(face.face, pixels.data());
+            reference::fill_textured(ref, t, *tex);
+        } else {
+            fill_flat(face.face, pixels.data(), 0x123456);
+            reference::fill_flat(ref, t, 0x123456);
         }
         const std::string diff = compare(ref, pixels.data());
         ASSERT_TRUE(diff.empty()) << "triangle " << n << " " << describe(t) << "\n" << diff;
@@ -247,7 +304,7 @@ Matrix4 random_camera(std::mt19937& rng)
 
 TEST_P(BitExact, MeshPipelineMatchesTheReference)
 {
-    const auto [width, height, triangles, meshes] = GetParam();
+    const auto [width, height, triangles, meshes, wide] = GetParam();
     EngineScope scope(width, height);
     ASSERT_NE(scope.result, 0);
     std::mt19937 rng(777 + height);
@@ -335,10 +392,12 @@ TEST_P(BitExact, MeshPipelineMatchesTheReference)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, BitExact,
-                         ::testing::Values(Case{160, 120, 4000, 6000}, Case{131, 97, 4000, 6000},
-                                           Case{256, 384, 1500, 2500}),
+                         ::testing::Values(Case{160, 120, 4000, 6000, false}, Case{131, 97, 4000, 6000, false},
+                                           Case{256, 384, 1500, 2500, false}, Case{160, 120, 4000, 6000, true},
+                                           Case{131, 97, 4000, 6000, true}, Case{256, 384, 1500, 2500, true}),
                          [](const ::testing::TestParamInfo<Case>& info) {
-                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height) +
+                                    (info.param.wide ? "Wide" : "Plain");
                          });
 
 }  // namespace

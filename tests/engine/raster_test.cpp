@@ -274,92 +274,29 @@ TEST_F(Raster, GradientsInterpolateTheCorners)
     EXPECT_EQ(rs.vw_step16, 16 * rs.vw.per_column);
 }
 
-TEST_F(Raster, TexelAddressWrapsEvery256)
+// At a constant 1/z of 1 the texel coordinates are the corners' u and v
+// interpolated exactly, so each written pixel shows which texel it read:
+// the column advances by one per pixel across the 16-pixel blocks and
+// their remainders, and coordinates beyond 255 or below 0 wrap (u 300 is
+// column 44, v -1.5 is row 254).
+TEST_F(Raster, TexelAddressStepsOnePerPixelAndWrapsEvery256)
 {
     static Texture tex;
     for (int i = 0; i < 65536; ++i) tex.pixels[i] = static_cast<uint32_t>(i);
     engine.current_texture = &tex;
-    engine.raster.w.per_column = 0;
-    uint32_t out[3] = {untouched, untouched, untouched};
-    float depth[3] = {0, 0, 0};
-    // U 300 -> column 44; V -1 -> row 255.
-    affine_run(300 * 65536, -1 * 65536, 0, 0, out, out + 1, depth, 1.0f);
-    EXPECT_EQ(out[0], 255u * 256 + 44);
-    EXPECT_EQ(depth[0], 1.0f);
-    // Fractions: U = -0.5 texel is column 255 (V >> 16 of a negative value).
-    affine_run(-32768, 65536 * 256 + 5 * 65536 + 65535, 0, 0, out + 1, out + 2, depth + 1, 1.0f);
-    EXPECT_EQ(out[1], 5u * 256 + 255);
-    // The end pointer is exclusive.
-    EXPECT_EQ(out[2], untouched);
-}
-
-TEST_F(Raster, AffineRunStepsAndTestsDepthPerPixel)
-{
-    static Texture tex;
-    for (int i = 0; i < 65536; ++i) tex.pixels[i] = static_cast<uint32_t>(i) | 0x100000u;
-    engine.current_texture = &tex;
-    engine.raster.w.per_column = 0.125f;
-    uint32_t out[6];
-    float depth[6] = {0, 10, 0, 0.5f, 0.625f, 0};
-    for (uint32_t& p : out) p = untouched;
-    // w = 0.25, 0.375, 0.5, 0.625, 0.75 at the five pixels.
-    affine_run(2 * 65536, 3 * 65536, 65536 + 32768, -65536, out, out + 5, depth, 0.25f);
-    EXPECT_EQ(out[0], (3u * 256 + 2) | 0x100000u);
-    EXPECT_EQ(out[1], untouched);            // depth 10 is nearer
-    EXPECT_EQ(out[2], (1u * 256 + 5) | 0x100000u);  // U = 5.0, V = 1
-    EXPECT_EQ(out[3], (0u * 256 + 6) | 0x100000u);  // w 0.625 > 0.5
-    EXPECT_EQ(out[4], (255u * 256 + 8) | 0x100000u);  // w 0.75 > 0.625
-    EXPECT_EQ(out[5], untouched);
-    EXPECT_EQ(depth[1], 10.0f);
-    EXPECT_EQ(depth[3], 0.625f);
-}
-
-// With a constant 1/z the texel column advances by exactly one per pixel,
-// across block boundaries and into the remainder.
-TEST_F(Raster, SpansContinueAcrossSixteenPixelBlocks)
-{
-    static Texture tex;
-    for (int r = 0; r < 256; ++r) {
-        for (int c = 0; c < 256; ++c) tex.pixels[r * 256 + c] = static_cast<uint32_t>(c + 1000 * r);
-    }
-    engine.current_texture = &tex;
-    RasterState& rs = engine.raster;
-    rs.w = {1.0f, 0.0f, 0.0f};
-    rs.uw = {0.0f, 1.0f, 0.0f};
-    rs.vw = {0.0f, 0.0f, 0.0f};
-    rs.w_step16 = 0;
-    rs.uw_step16 = 16;
-    rs.vw_step16 = 0;
-    for (int n : {1, 15, 16, 17, 31, 32, 33, 40}) {
-        std::vector<uint32_t> out(64, untouched);
-        std::vector<float> depth(64, 0.0f);
-        textured_span(n, out.data(), 250.5f, 7.25f, 1.0f, depth.data());
-        for (int k = 0; k < n; ++k) {
-            EXPECT_EQ(out[k], static_cast<uint32_t>((250 + k) % 256 + 7000)) << n << " " << k;
+    Canvas c;
+    // u = 290 + x, v = y - 1.5 at pixel (x, y).
+    TestFace t(vtx(0, 0, 1, 290, -1.5f), vtx(63, 0, 1, 353, -1.5f), vtx(0, 47, 1, 290, 45.5f));
+    ASSERT_EQ(fill_textured(t.face, c.pixels.data()), 1);
+    EXPECT_EQ(c.at(10, 0), 254u * 256 + 44);
+    for (int y = 0; y < 47; ++y) {
+        const auto [first, last] = c.row_span(y);
+        ASSERT_EQ(first, 1) << y;
+        EXPECT_NEAR(last, 63 - 63 * y / 47, 1) << y;  // up to the hypotenuse
+        for (int x = first; x <= last; ++x) {
+            const uint32_t row = static_cast<uint32_t>(y + 254) % 256, column = static_cast<uint32_t>(290 + x) % 256;
+            ASSERT_EQ(c.at(x, y), row * 256 + column) << x << ", " << y;
         }
-        EXPECT_EQ(out[n], untouched);
-    }
-    // Perspective: at every 16th pixel the coordinate is exact, from the
-    // accumulated u/z and 1/z.
-    rs.w = {0.5f, -0.01f, 0.0f};
-    rs.uw = {0.0f, 3.0f, 0.0f};
-    rs.vw = {0.0f, 0.5f, 0.0f};
-    rs.w_step16 = 16 * rs.w.per_column;
-    rs.uw_step16 = 16 * rs.uw.per_column;
-    rs.vw_step16 = 16 * rs.vw.per_column;
-    std::vector<uint32_t> out(48, untouched);
-    std::vector<float> depth(48, 0.0f);
-    textured_span(40, out.data(), 1.0f, 2.0f, 0.5f, depth.data());
-    float uw = 1.0f, vw = 2.0f, w = 0.5f;
-    for (int block = 0; block < 3; ++block) {
-        const int32_t u = static_cast<int32_t>((65536.0f / w) * uw);
-        const int32_t v = static_cast<int32_t>((65536.0f / w) * vw);
-        const uint32_t want = tex.pixels[((v >> 16) & 255) * 256 + ((u >> 16) & 255)];
-        EXPECT_EQ(out[16 * block], want) << block;
-        EXPECT_EQ(depth[16 * block], w);
-        uw += rs.uw_step16;
-        vw += rs.vw_step16;
-        w += rs.w_step16;
     }
 }
 
