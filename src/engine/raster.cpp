@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstring>
 
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+// The wide spans need GCC or Clang on x86. Not on Windows: there GCC keeps
+// the stack 16-byte aligned and cannot spill 64-byte vectors safely.
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
 #include <immintrin.h>
 #define VALKRON_WIDE_SPANS 1
 #endif
@@ -79,9 +81,11 @@ Gradient gradient_of(const GradientCorners& c, float q0, float q1, float q2)
 
 // The row loop shared by both fills. Rows start at chain B's first edge;
 // each row covers the columns min(ia, ib) + 1 .. max(ia, ib) where ia, ib
-// are the chains' x divided by 65536 toward zero. `row` is called with the
-// row's pixels and depth entries, the first covered column and the count
-// (0 when none); it steps its own per-row attributes.
+// are the chains' x divided by 65536 toward zero. `row` is started (its
+// gradients made, with their divisions) only at the first row that covers
+// a column, given how many rows came before: many small faces cover none.
+// Then it is called with each row's pixels and depth entries, the first
+// covered column and the count, and steps its own per-row attributes.
 template <class Row>
 inline void row_loop(uint32_t* target, Row& row)
 {
@@ -95,13 +99,17 @@ inline void row_loop(uint32_t* target, Row& row)
     const int32_t y = b->y;
     uint32_t* pixels = target + y * stride;
     float* depth = engine.depth_buffer + y * stride;
-    row.start(y);
+    int32_t rows_before = 0;  // rows without a covered column, until the first
 
     int32_t xa = a->x, dxa = a->dx, rows_a = a->rows;
     int32_t xb = b->x, dxb = b->dx, rows_b = b->rows;
     for (;;) {
         const int32_t ia = xa / 65536;
         const int32_t ib = xb / 65536;
+        if (ia != ib && rows_before >= 0) {
+            row.start(y, rows_before);
+            rows_before = -1;
+        }
         if (ia < ib) {
             row.fill(pixels, depth, ia + 1, ib - ia);
         } else if (ib < ia) {
@@ -109,7 +117,11 @@ inline void row_loop(uint32_t* target, Row& row)
         }
         pixels += stride;
         depth += stride;
-        row.next();
+        if (rows_before < 0) {
+            row.next();
+        } else {
+            ++rows_before;
+        }
 
         if (--rows_a == 0) {
             // Both chains span the same rows, so chain A runs out together
@@ -263,9 +275,11 @@ inline void textured_span(int32_t n, uint32_t* dest, float uw, float vw, float w
 // the lanes inside the run are loaded and only those that pass are fetched
 // and stored.
 #define WIDE [[gnu::target("avx512f")]]
-// GCC 12's own AVX-512 shift intrinsics trip its uninitialised-value warning.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+// Each 32-bit lane shifted right, in the compilers' own vector notation
+// (GCC 12's shift intrinsics trip its uninitialised-value warning).
+using Lanes = uint32_t __attribute__((vector_size(64)));
+WIDE inline __m512i shift_lanes_right(__m512i x, int bits) { return (__m512i)((Lanes)x >> bits); }
 
 WIDE inline __mmask16 lanes_below(int32_t n)
 {
@@ -317,13 +331,16 @@ struct WideBlock {
             return;
         }
         const __mmask16 pass = depth_test(depth, 0, n, _mm512_set1_ps(w), _mm512_set1_ps(d));
+        if (pass == 0) {
+            return;  // hidden: no texel to fetch
+        }
         const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
         const __m512i uq = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(u)),
                                             _mm512_mullo_epi32(lane, _mm512_set1_epi32(static_cast<int32_t>(du))));
         const __m512i vq = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(v)),
                                             _mm512_mullo_epi32(lane, _mm512_set1_epi32(static_cast<int32_t>(dv))));
-        const __m512i index = _mm512_or_si512(_mm512_and_si512(_mm512_srli_epi32(vq, 8), _mm512_set1_epi32(0xFF00)),
-                                              _mm512_and_si512(_mm512_srli_epi32(uq, 16), _mm512_set1_epi32(0xFF)));
+        const __m512i index = _mm512_or_si512(_mm512_and_si512(shift_lanes_right(vq, 8), _mm512_set1_epi32(0xFF00)),
+                                              _mm512_and_si512(shift_lanes_right(uq, 16), _mm512_set1_epi32(0xFF)));
         const __m512i texels = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), pass, index, k.texels, 4);
         _mm512_mask_storeu_epi32(dest, pass, texels);
     }
@@ -336,7 +353,6 @@ WIDE [[gnu::flatten]] void textured_span_wide(int32_t n, uint32_t* dest, float u
     textured_span<WideBlock>(n, dest, uw, vw, w, depth, k);
 }
 
-#pragma GCC diagnostic pop
 #undef WIDE
 
 bool processor_has_avx512()
@@ -358,13 +374,26 @@ void textured_span_wide(int32_t n, uint32_t* dest, float uw, float vw, float w, 
 #endif
 
 struct FlatRow {
-    uint32_t colour;
+    const Face* face;
+    uint32_t colour;  // unshaded, then shaded by the face's slope
+    bool wide;
     float w_row;
     float w_per_column;
     float w_per_row;
-    bool wide;
 
-    void start(int32_t y) { w_row = engine.raster.w.origin + static_cast<float>(y) * w_per_row; }
+    // The gradients and the shade, then 1/z on the first row, stepped by
+    // one addition per row down to row y.
+    void start(int32_t first_row, int32_t rows_before)
+    {
+        flat_gradients(*face);
+        colour = shade_colour(colour, static_cast<float>(std::cos(static_cast<double>(engine.raster.face_angle))));
+        w_per_column = engine.raster.w.per_column;
+        w_per_row = engine.raster.w.per_row;
+        w_row = engine.raster.w.origin + static_cast<float>(first_row) * w_per_row;
+        for (int32_t k = 0; k < rows_before; ++k) {
+            next();
+        }
+    }
     void next() { w_row += w_per_row; }
     void fill(uint32_t* pixels, float* depth, int32_t x, int32_t n)
     {
@@ -392,17 +421,26 @@ SpanConstants span_constants()
 }
 
 struct TexturedRow {
+    const Face* face;
+    bool wide;
     SpanConstants k;
     Gradient w, uw, vw;
     float w_row, uw_row, vw_row;
-    bool wide;
 
-    void start(int32_t y)
+    void start(int32_t first_row, int32_t rows_before)
     {
-        const float fy = static_cast<float>(y);
+        texture_gradients(*face);
+        k = span_constants();
+        w = engine.raster.w;
+        uw = engine.raster.uw;
+        vw = engine.raster.vw;
+        const float fy = static_cast<float>(first_row);
         w_row = w.origin + fy * w.per_row;
         uw_row = uw.origin + fy * uw.per_row;
         vw_row = vw.origin + fy * vw.per_row;
+        for (int32_t r = 0; r < rows_before; ++r) {
+            next();
+        }
     }
     void next()
     {
@@ -540,20 +578,20 @@ uint32_t shade_colour(uint32_t colour, float factor)
            channel(colour & 0xFFu);
 }
 
+// Both fills test the face's screen area before the rows (det is cheap);
+// the gradients wait for the first covered row.
 void fill_flat(const Face& face, uint32_t* target, uint32_t colour)
 {
     if (!target || !engine.depth_buffer || !face_fits_target(face)) {
         return;
     }
-    if (!build_edge_chains(face) || !flat_gradients(face)) {
+    if (!build_edge_chains(face) || gradient_corners(face).det == 0.0f) {
         return;
     }
-    FlatRow row;
+    FlatRow row{};
+    row.face = &face;
+    row.colour = colour;
     row.wide = raster_wide_spans;
-    row.colour =
-        shade_colour(colour, static_cast<float>(std::cos(static_cast<double>(engine.raster.face_angle))));
-    row.w_per_column = engine.raster.w.per_column;
-    row.w_per_row = engine.raster.w.per_row;
     row_loop(target, row);
 }
 
@@ -562,15 +600,12 @@ int32_t fill_textured(const Face& face, uint32_t* target)
     if (!target || !engine.depth_buffer || !engine.current_texture || !face_fits_target(face)) {
         return 0;
     }
-    if (!build_edge_chains(face) || !texture_gradients(face)) {
+    if (!build_edge_chains(face) || gradient_corners(face).det == 0.0f) {
         return 0;
     }
-    TexturedRow row;
+    TexturedRow row{};
+    row.face = &face;
     row.wide = raster_wide_spans;
-    row.k = span_constants();
-    row.w = engine.raster.w;
-    row.uw = engine.raster.uw;
-    row.vw = engine.raster.vw;
     row_loop(target, row);
     return 1;
 }

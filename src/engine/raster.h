@@ -13,6 +13,10 @@
 
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "assets/scene.h"
 
 struct EdgeStep;
@@ -43,14 +47,23 @@ int32_t texture_gradients(const Face& face);
 uint32_t shade_colour(uint32_t colour, float factor);
 
 // Float-to-integer truncation toward zero; INT32_MIN for NaN and for values
-// beyond the 32-bit range.
+// beyond the 32-bit range: what the x86 conversion instructions give, and
+// where they exist, what is used.
 inline int32_t truncate_to_int(float value)
 {
+#if defined(__SSE2__)
+    return _mm_cvttss_si32(_mm_set_ss(value));
+#else
     return (value >= -2147483648.0f && value < 2147483648.0f) ? static_cast<int32_t>(value)
                                                                : INT32_MIN;
+#endif
 }
 inline int32_t truncate_to_int(double value)
 {
+#if defined(__SSE2__)
+    return _mm_cvttsd_si32(_mm_set_sd(value));
+#else
     return (value > -2147483649.0 && value < 2147483648.0) ? static_cast<int32_t>(value)
                                                             : INT32_MIN;
+#endif
 }

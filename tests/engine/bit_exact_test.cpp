@@ -179,8 +179,8 @@ TEST_P(BitExact, FillsMatchTheReference)
 
 // Faces whose 1/z along a row steps by exactly half an ulp (a rounding
 // tie, which rounds to even) or crosses 1.0 (where the ulp halves): right
-// angles with power-of-two legs at whole pixels, and 1/z = 1 + k / 2^18 at
-// the corners, so that the gradients are short binary fractions. Stepping
+// angles with power-of-two legs at whole pixels, and 1/z = 1 + k / 2^18 (or
+// 2^27) at the corners, so that the gradients are short binary fractions. Stepping
 // 1/z by anything but one rounded addition at a time shows here.
 TEST_P(BitExact, DepthStepsThatTieOrCrossAPowerOfTwo)
 {
@@ -198,7 +198,9 @@ TEST_P(BitExact, DepthStepsThatTieOrCrossAPowerOfTwo)
         const float across = legs[rng() % 3], down = legs[rng() % 3] / 2;
         const float x0 = static_cast<float>(1 + rng() % static_cast<uint32_t>(width - 66));
         const float y0 = static_cast<float>(1 + rng() % static_cast<uint32_t>(height - 34));
-        auto z = [&rng] { return 1.0f / (1.0f + static_cast<float>(static_cast<int>(rng() % 81) - 40) * 0x1p-18f); };
+        // Steps of whole and half ulps, or (the finer unit) of less than one.
+        const float unit = rng() % 3 ? 0x1p-18f : 0x1p-27f;
+        auto z = [&rng, unit] { return 1.0f / (1.0f + static_cast<float>(static_cast<int>(rng() % 81) - 40) * unit); };
         Triangle t = {Corner{x0, y0, z(), 0, 0}, Corner{x0 + across, y0, z(), 300, 20},
                       Corner{x0, y0 + down, z(), 10, 280}};
         if (rng() % 2) std::swap(t[1], t[2]);
