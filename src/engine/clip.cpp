@@ -22,11 +22,6 @@ Vertex* pool_take()
     return &clip_pool[clip_pool_used++];
 }
 
-inline float signed_distance(const Plane& p, const Vertex& v)
-{
-    return p.a * v.x + p.b * v.y + p.c * v.z + p.d;
-}
-
 // Classification of the whole face against one plane: a corner exactly on
 // the plane counts as both in and out.
 enum : int32_t { code_inside = 1, code_outside = 2, code_straddling = 4 };

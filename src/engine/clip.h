@@ -24,6 +24,12 @@ struct ClipList {
     Face faces[clip_list_capacity];
 };
 
+// a*x + b*y + c*z + d of the vertex: the distance that classifies and cuts.
+inline float signed_distance(const Plane& p, const Vertex& v)
+{
+    return p.a * v.x + p.b * v.y + p.c * v.z + p.d;
+}
+
 void plane_from_points(Plane& plane, float x1, float y1, float z1, float x2, float y2, float z2,
                        float x3, float y3, float z3);
 

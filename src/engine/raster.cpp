@@ -465,15 +465,18 @@ struct TexturedRow {
 
 bool raster_wide_spans = processor_has_avx512();
 
-int32_t setup_edge(const Face& face, int32_t from, int32_t to, EdgeStep& out)
+namespace {
+
+// setup_edge with ceil of both corners' y already taken (each corner is
+// the end of two edges).
+int32_t make_edge(const Face& face, int32_t from, int32_t to, double first_row, double end_row, EdgeStep& out)
 {
-    const float x0 = face.corner[from]->x, y0 = face.corner[from]->y;
-    const float x1 = face.corner[to]->x, y1 = face.corner[to]->y;
-    const double first_row = std::ceil(static_cast<double>(y0));
-    const int32_t rows = truncate_to_int(std::ceil(static_cast<double>(y1)) - first_row);
+    const int32_t rows = truncate_to_int(end_row - first_row);
     if (rows == 0) {
         return 0;
     }
+    const float x0 = face.corner[from]->x, y0 = face.corner[from]->y;
+    const float x1 = face.corner[to]->x, y1 = face.corner[to]->y;
     const float slope = (x1 - x0) / (y1 - y0);
     out.y = truncate_to_int(first_row);
     out.x = truncate_to_int(
@@ -482,6 +485,14 @@ int32_t setup_edge(const Face& face, int32_t from, int32_t to, EdgeStep& out)
     out.dx = truncate_to_int(slope * 65536.0f);
     out.rows = rows;
     return 1;
+}
+
+}  // namespace
+
+int32_t setup_edge(const Face& face, int32_t from, int32_t to, EdgeStep& out)
+{
+    return make_edge(face, from, to, std::ceil(static_cast<double>(face.corner[from]->y)),
+                     std::ceil(static_cast<double>(face.corner[to]->y)), out);
 }
 
 int32_t build_edge_chains(const Face& face)
@@ -504,10 +515,14 @@ int32_t build_edge_chains(const Face& face)
         return 0;
     }
 
+    double row[3];
+    for (int32_t k = 0; k < 3; ++k) {
+        row[k] = std::ceil(static_cast<double>(face.corner[k]->y));
+    }
     rs.chain_b_count = 0;
     for (int32_t i = top; i != bottom;) {
         const int32_t next = (i + 1) % 3;
-        if (setup_edge(face, i, next, rs.chain_b[rs.chain_b_count])) {
+        if (make_edge(face, i, next, row[i], row[next], rs.chain_b[rs.chain_b_count])) {
             ++rs.chain_b_count;
         }
         i = next;
@@ -517,7 +532,7 @@ int32_t build_edge_chains(const Face& face)
     int32_t made_count = 0;
     for (int32_t i = bottom; i != top;) {
         const int32_t next = (i + 1) % 3;
-        if (setup_edge(face, next, i, made[made_count])) {
+        if (make_edge(face, next, i, row[next], row[i], made[made_count])) {
             ++made_count;
         }
         i = next;

@@ -1,7 +1,9 @@
 #include "engine/render.h"
 
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
 #include "engine/clip.h"
 #include "engine/engine.h"
@@ -48,6 +50,31 @@ bool engine_ready()
     return true;
 }
 
+// A vertex of the mesh in camera space, made once per call however many
+// faces share it: its distances' signs against the four frustum planes
+// (bit p of `inside` when the distance to plane p is >= 0, of `outside`
+// when it is <= 0, as clip_face counts them) and, once a face inside the
+// frustum needs it, its projection.
+struct CameraVertex {
+    Vertex camera;
+    Vertex screen;
+    uint32_t inside, outside;
+    bool projected;
+};
+
+std::vector<CameraVertex> camera_vertices;  // grows to the largest mesh drawn
+
+// Index of the vertex record in the mesh's own array, or -1.
+inline int32_t vertex_index(const Mesh& mesh, const Vertex* v)
+{
+    const auto at = reinterpret_cast<uintptr_t>(v), first = reinterpret_cast<uintptr_t>(mesh.vertices);
+    if (!mesh.vertices || at < first || (at - first) % sizeof(Vertex) != 0) {
+        return -1;
+    }
+    const uintptr_t index = (at - first) / sizeof(Vertex);
+    return index < static_cast<uintptr_t>(mesh.vertex_count) ? static_cast<int32_t>(index) : -1;
+}
+
 void draw_mesh(const Matrix4& model, const Matrix4& camera, const Mesh& mesh, uint32_t* target,
                uint32_t colour, const Texture* texture, float mapping_scale)
 {
@@ -55,6 +82,13 @@ void draw_mesh(const Matrix4& model, const Matrix4& camera, const Mesh& mesh, ui
     Matrix4 combined;
     matrix_multiply(view, model, combined);  // model x view
     const float* m = combined.m;
+    const auto transform = [m, mapping_scale](const Vertex& s, Vertex& d) {
+        d.x = s.x * m[0] + s.y * m[4] + s.z * m[8] + m[12];
+        d.y = s.x * m[1] + s.y * m[5] + s.z * m[9] + m[13];
+        d.z = s.x * m[2] + s.y * m[6] + s.z * m[10] + m[14];
+        d.u = s.u * mapping_scale;
+        d.v = s.v * mapping_scale;
+    };
 
     const float focal_x = static_cast<float>(engine.focal_x);
     const float focal_y = static_cast<float>(engine.focal_y);
@@ -63,16 +97,69 @@ void draw_mesh(const Matrix4& model, const Matrix4& camera, const Mesh& mesh, ui
     Vertex* const* work = engine.work_vertices;
     ClipList pieces;
 
+    // Every vertex of the mesh transformed and classified once. A face whose
+    // corners are all among them is then decided by its corners' signs
+    // alone when it lies inside every plane (drawn from the corners'
+    // projections) or wholly outside one (dropped), exactly as clip_face
+    // would decide it from the same distances; the other faces are clipped.
+    const int32_t vertex_count = mesh.vertices && mesh.vertex_count > 0 ? mesh.vertex_count : 0;
+    if (camera_vertices.size() < static_cast<size_t>(vertex_count)) {
+        camera_vertices.resize(static_cast<size_t>(vertex_count));
+    }
+    for (int32_t i = 0; i < vertex_count; ++i) {
+        CameraVertex& c = camera_vertices[static_cast<size_t>(i)];
+        transform(mesh.vertices[i], c.camera);
+        c.inside = c.outside = 0;
+        for (uint32_t p = 0; p < 4; ++p) {
+            const float s = signed_distance(*engine.frustum[p], c.camera);
+            c.inside |= (s >= 0.0f ? 1u : 0u) << p;
+            c.outside |= (s <= 0.0f ? 1u : 0u) << p;
+        }
+        c.projected = false;
+    }
+
     for (int32_t f = 0; f < mesh.face_count; ++f) {
         const Face& face = mesh.faces[f];
+        CameraVertex* corner[3] = {nullptr, nullptr, nullptr};
+        bool cached = true;
         for (int k = 0; k < 3; ++k) {
-            const Vertex& s = *face.corner[k];
-            Vertex& d = *work[k];
-            d.x = s.x * m[0] + s.y * m[4] + s.z * m[8] + m[12];
-            d.y = s.x * m[1] + s.y * m[5] + s.z * m[9] + m[13];
-            d.z = s.x * m[2] + s.y * m[6] + s.z * m[10] + m[14];
-            d.u = s.u * mapping_scale;
-            d.v = s.v * mapping_scale;
+            const int32_t i = vertex_index(mesh, face.corner[k]);
+            if (i < 0) {
+                cached = false;
+                transform(*face.corner[k], *work[k]);
+            } else {
+                corner[k] = &camera_vertices[static_cast<size_t>(i)];
+                *work[k] = corner[k]->camera;
+            }
+        }
+        if (cached) {
+            const uint32_t all_inside = corner[0]->inside & corner[1]->inside & corner[2]->inside;
+            const uint32_t all_outside = corner[0]->outside & corner[1]->outside & corner[2]->outside;
+            if (all_inside == 15u) {
+                // A face inside the frustum with a corner within 0.1 of the
+                // eye is skipped, as such a piece of a clipped face is.
+                bool drawable = true;
+                for (int k = 0; k < 3; ++k) {
+                    CameraVertex& c = *corner[k];
+                    if (!projectable(c.camera)) {
+                        drawable = false;
+                        break;
+                    }
+                    if (!c.projected) {
+                        c.screen = c.camera;
+                        project(c.screen, focal_x, focal_y, half_width, half_height);
+                        c.projected = true;
+                    }
+                    *work[k] = c.screen;
+                }
+                if (drawable) {
+                    draw_face(engine.work_face, target, colour, texture);
+                }
+                continue;
+            }
+            if ((all_outside & ~all_inside) != 0) {
+                continue;  // wholly outside a plane
+            }
         }
         const int32_t result = clip_face(engine.work_face, engine.frustum, pieces);
         if (result == 1) {

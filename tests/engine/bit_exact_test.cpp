@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <ostream>
 #include <random>
 #include <string>
@@ -147,23 +148,25 @@ void start_over(reference::View& ref, std::vector<uint32_t>& pixels)
     engine_clear_depth();
 }
 
-TEST_P(BitExact, FillsMatchTheReference)
+// Fills `count` triangles made by next(rng), textured and flat in turn,
+// into the engine and into the reference alike (both cleared every
+// `restart` triangles) and compares the pictures and depths after each.
+template <class Next>
+void check_fills(int32_t width, int32_t height, uint32_t seed, int count, int restart, Next next)
 {
-    const auto [width, height, triangles, meshes, wide] = GetParam();
     EngineScope scope(width, height);
     ASSERT_NE(scope.result, 0);
-    std::mt19937 rng(1234 + width);
-    Texture* tex = random_texture(rng);
+    std::mt19937 rng(seed);
+    const std::unique_ptr<Texture> tex(random_texture(rng));
     reference::View ref = reference::make_view(width, height);
     std::vector<uint32_t> pixels(ref.pixels.size(), 0);
-    engine_clear_depth();
-    for (int n = 0; n < triangles; ++n) {
-        if (n % 250 == 0) start_over(ref, pixels);
-        const Triangle t = random_screen_triangle(rng, width, height);
+    for (int n = 0; n < count; ++n) {
+        if (n % restart == 0) start_over(ref, pixels);
+        const Triangle t = next(rng);
         TestFace face(vtx(t[0].x, t[0].y, t[0].z, t[0].u, t[0].v), vtx(t[1].x, t[1].y, t[1].z, t[1].u, t[1].v),
                       vtx(t[2].x, t[2].y, t[2].z, t[2].u, t[2].v));
         if (n % 2 == 0) {
-            engine.current_texture = tex;
+            engine.current_texture = tex.get();
             fill_textured(face.face, pixels.data());
             reference::fill_textured(ref, t, *tex);
         } else {
@@ -174,26 +177,24 @@ TEST_P(BitExact, FillsMatchTheReference)
         const std::string diff = compare(ref, pixels.data());
         ASSERT_TRUE(diff.empty()) << "triangle " << n << " " << describe(t) << "\n" << diff;
     }
-    delete tex;
+}
+
+TEST_P(BitExact, FillsMatchTheReference)
+{
+    const auto [width, height, triangles, meshes, wide] = GetParam();
+    check_fills(width, height, 1234 + width, triangles, 250,
+                [&](std::mt19937& rng) { return random_screen_triangle(rng, width, height); });
 }
 
 // Faces whose 1/z along a row steps by exactly half an ulp (a rounding
 // tie, which rounds to even) or crosses 1.0 (where the ulp halves): right
 // angles with power-of-two legs at whole pixels, and 1/z = 1 + k / 2^18 (or
-// 2^27) at the corners, so that the gradients are short binary fractions. Stepping
-// 1/z by anything but one rounded addition at a time shows here.
+// 2^27) at the corners, so that the gradients are short binary fractions.
+// Stepping 1/z by anything but one rounded addition at a time shows here.
 TEST_P(BitExact, DepthStepsThatTieOrCrossAPowerOfTwo)
 {
     const auto [width, height, triangles, meshes, wide] = GetParam();
-    EngineScope scope(width, height);
-    ASSERT_NE(scope.result, 0);
-    std::mt19937 rng(99 + width);
-    Texture* tex = random_texture(rng);
-    reference::View ref = reference::make_view(width, height);
-    std::vector<uint32_t> pixels(ref.pixels.size(), 0);
-    engine_clear_depth();
-    for (int n = 0; n < triangles / 4; ++n) {
-        if (n % 50 == 0) start_over(ref, pixels);
+    check_fills(width, height, 99 + width, triangles / 4, 50, [&](std::mt19937& rng) {
         const float legs[] = {16.0f, 32.0f, 64.0f};
         const float across = legs[rng() % 3], down = legs[rng() % 3] / 2;
         const float x0 = static_cast<float>(1 + rng() % static_cast<uint32_t>(width - 66));
@@ -204,20 +205,8 @@ TEST_P(BitExact, DepthStepsThatTieOrCrossAPowerOfTwo)
         Triangle t = {Corner{x0, y0, z(), 0, 0}, Corner{x0 + across, y0, z(), 300, 20},
                       Corner{x0, y0 + down, z(), 10, 280}};
         if (rng() % 2) std::swap(t[1], t[2]);
-        TestFace face(vtx(t[0].x, t[0].y, t[0].z, t[0].u, t[0].v), vtx(t[1].x, t[1].y, t[1].z, t[1].u, t[1].v),
-                      vtx(t[2].x, t[2].y, t[2].z, t[2].u, t[2].v));
-        if (n % 2 == 0) {
-            engine.current_texture = tex;
-            fill_textured(face.face, pixels.data());
-            reference::fill_textured(ref, t, *tex);
-        } else {
-            fill_flat(face.face, pixels.data(), 0x123456);
-            reference::fill_flat(ref, t, 0x123456);
-        }
-        const std::string diff = compare(ref, pixels.data());
-        ASSERT_TRUE(diff.empty()) << "triangle " << n << " " << describe(t) << "\n" << diff;
-    }
-    delete tex;
+        return t;
+    });
 }
 
 // Camera-space triangles of every kind: inside, across the frustum planes,
