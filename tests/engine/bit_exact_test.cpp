@@ -353,7 +353,9 @@ TEST_P(BitExact, MeshPipelineMatchesTheReference)
         }
         Mesh mesh{};
         mesh.face_count = faces;
-        mesh.vertex_count = 3 * faces;
+        // Some meshes claim fewer vertices than their faces use: those
+        // corners are transformed face by face.
+        mesh.vertex_count = n % 7 == 0 ? faces : 3 * faces;
         mesh.faces = face_list.data();
         mesh.vertices = vertices.data();
         const Texture* texture = (n % 2 == 0) ? tex : nullptr;
