@@ -9,284 +9,137 @@
 
 namespace {
 
-constexpr float pi = 3.14159265358979f;
-
-Matrix4 random_matrix(std::mt19937& rng)
+Matrix4 filled(float value)
 {
-    std::uniform_real_distribution<float> d(-3.0f, 3.0f);
     Matrix4 m;
-    for (float& e : m.m) {
-        e = d(rng);
-    }
+    for (float& e : m.m) e = value;
     return m;
 }
 
-// A placement built from rotations and translations, as the game makes them.
-Matrix4 random_placement(std::mt19937& rng)
+// Rotations and translations with a scale and a shear: an affine matrix
+// whose 3 x 3 part has a determinant far from 1.
+Matrix4 general_affine(std::mt19937& rng)
 {
-    std::uniform_real_distribution<float> angle(-pi, pi), offset(-50.0f, 50.0f);
+    std::uniform_real_distribution<float> d(-2.0f, 2.0f);
     Matrix4 m;
     matrix_identity(m);
-    matrix_rotate_x(m, angle(rng));
-    matrix_translate(m, offset(rng), offset(rng), offset(rng));
-    matrix_rotate_y(m, angle(rng));
-    matrix_rotate_z(m, angle(rng));
-    matrix_translate(m, offset(rng), offset(rng), offset(rng));
+    m.m[0] = 2.5f;
+    m.m[4] = 0.75f;
+    m.m[5] = 1.5f;
+    m.m[10] = 0.5f;
+    matrix_rotate_x(m, d(rng));
+    matrix_translate(m, 10 * d(rng), 10 * d(rng), 10 * d(rng));
+    matrix_rotate_y(m, d(rng));
+    matrix_rotate_z(m, d(rng));
     return m;
 }
 
-// x' = x m00 + y m10 + z m20 + m30, and so on.
-Vec3 transform(const Matrix4& m, Vec3 p)
+void expect_near(const Matrix4& got, const Matrix4& want, float tolerance)
 {
-    const float* e = m.m;
-    return {p.x * e[0] + p.y * e[4] + p.z * e[8] + e[12], p.x * e[1] + p.y * e[5] + p.z * e[9] + e[13],
-            p.x * e[2] + p.y * e[6] + p.z * e[10] + e[14]};
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], tolerance) << "element " << i;
 }
 
-void expect_near_matrix(const Matrix4& a, const Matrix4& b, float tolerance)
+TEST(Matrix, IdentityAndProductOverAllSixteenElementsWithAliasing)
 {
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_NEAR(a.m[i], b.m[i], tolerance) << "element " << i;
-    }
-}
-
-TEST(Matrix, IdentityWritesAllSixteenElements)
-{
-    Matrix4 m;
-    for (float& e : m.m) {
-        e = 7.0f;
-    }
-    matrix_identity(m);
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) {
-            EXPECT_EQ(m.m[4 * r + c], r == c ? 1.0f : 0.0f);
-        }
-    }
-}
-
-TEST(Matrix, MultiplyIsBTimesAOverAllSixteenElements)
-{
-    std::mt19937 rng(11);
-    for (int n = 0; n < 50; ++n) {
-        const Matrix4 a = random_matrix(rng), b = random_matrix(rng);
-        Matrix4 r;
-        matrix_multiply(a, b, r);
-        for (int i = 0; i < 4; ++i) {
-            for (int j = 0; j < 4; ++j) {
-                const float expected = b.m[4 * i + 0] * a.m[0 + j] + b.m[4 * i + 1] * a.m[4 + j] +
-                                       b.m[4 * i + 2] * a.m[8 + j] + b.m[4 * i + 3] * a.m[12 + j];
-                EXPECT_EQ(r.m[4 * i + j], expected);
-            }
-        }
-    }
-}
-
-TEST(Matrix, MultiplyResultMayAliasEitherOperand)
-{
-    std::mt19937 rng(12);
-    for (int n = 0; n < 20; ++n) {
-        const Matrix4 a = random_matrix(rng), b = random_matrix(rng);
-        Matrix4 separate;
-        matrix_multiply(a, b, separate);
-        Matrix4 into_a = a;
-        matrix_multiply(into_a, b, into_a);
-        Matrix4 into_b = b;
-        matrix_multiply(a, into_b, into_b);
-        EXPECT_TRUE(same_matrix(into_a, separate));
-        EXPECT_TRUE(same_matrix(into_b, separate));
-        Matrix4 square = a, square_separate;
-        matrix_multiply(a, a, square_separate);
-        matrix_multiply(square, square, square);
-        EXPECT_TRUE(same_matrix(square, square_separate));
-    }
-}
-
-TEST(Matrix, ProductAppliesBFirstThenA)
-{
-    Matrix4 rotate, move;
-    matrix_identity(rotate);
-    matrix_rotate_z(rotate, pi / 2);
-    matrix_identity(move);
-    matrix_translate(move, 5, 0, 0);
-    Matrix4 r;
-    matrix_multiply(move, rotate, r);  // rotate, then move
-    const Vec3 p = transform(r, {1, 0, 0});
-    EXPECT_NEAR(p.x, 5.0f, 1e-6f);
-    EXPECT_NEAR(p.y, 1.0f, 1e-6f);
-    EXPECT_NEAR(p.z, 0.0f, 1e-6f);
-}
-
-TEST(Matrix, RotateZQuarterTurnCarriesXOntoY)
-{
-    Matrix4 m;
-    matrix_identity(m);
-    matrix_rotate_z(m, pi / 2);
-    const float row0[4] = {0, 1, 0, 0}, row1[4] = {-1, 0, 0, 0}, row2[4] = {0, 0, 1, 0},
-                row3[4] = {0, 0, 0, 1};
-    for (int c = 0; c < 4; ++c) {
-        EXPECT_NEAR(m.m[c], row0[c], 1e-6f);
-        EXPECT_NEAR(m.m[4 + c], row1[c], 1e-6f);
-        EXPECT_EQ(m.m[8 + c], row2[c]);
-        EXPECT_EQ(m.m[12 + c], row3[c]);
-    }
-}
-
-TEST(Matrix, RotationsFollowTheRightHandRule)
-{
-    Matrix4 m;
-    matrix_identity(m);
-    matrix_rotate_x(m, pi / 2);  // Y toward Z
-    EXPECT_NEAR(m.m[4 + 2], 1.0f, 1e-6f);
-    EXPECT_NEAR(m.m[8 + 1], -1.0f, 1e-6f);
-    matrix_identity(m);
-    matrix_rotate_y(m, pi / 2);  // Z toward X
-    EXPECT_NEAR(m.m[8 + 0], 1.0f, 1e-6f);
-    EXPECT_NEAR(m.m[0 + 2], -1.0f, 1e-6f);
-}
-
-TEST(Matrix, TranslateAfterRotateMovesAlongTheRotatedAxis)
-{
-    Matrix4 m;
-    matrix_identity(m);
-    matrix_rotate_x(m, 0.7f);
-    const Matrix4 rotated = m;
-    matrix_translate(m, 0, 0, 10);
-    for (int c = 0; c < 3; ++c) {
-        EXPECT_NEAR(m.m[12 + c], 10.0f * rotated.m[8 + c], 1e-5f);
-    }
-    EXPECT_NEAR(m.m[12 + 2], 10.0f * std::cos(0.7f), 1e-5f);
-    EXPECT_NEAR(m.m[12 + 1], -10.0f * std::sin(0.7f), 1e-5f);
-}
-
-TEST(Matrix, TranslationMovesOriginByTheAxisRows)
-{
-    std::mt19937 rng(13);
-    const Matrix4 start = random_placement(rng);
-    Matrix4 m = start;
-    matrix_translate(m, 2, -3, 4);
-    for (int c = 0; c < 3; ++c) {
-        const float expected = 2 * start.m[c] - 3 * start.m[4 + c] + 4 * start.m[8 + c] + start.m[12 + c];
-        EXPECT_NEAR(m.m[12 + c], expected, 1e-4f);
-    }
-}
-
-TEST(Matrix, RotationKeepsPositionAndTranslationKeepsAxes)
-{
-    std::mt19937 rng(14);
-    for (int n = 0; n < 20; ++n) {
-        const Matrix4 start = random_placement(rng);
-        for (int axis = 0; axis < 3; ++axis) {
-            Matrix4 m = start;
-            if (axis == 0) matrix_rotate_x(m, 1.1f);
-            if (axis == 1) matrix_rotate_y(m, -0.4f);
-            if (axis == 2) matrix_rotate_z(m, 2.5f);
-            for (int c = 12; c < 16; ++c) {
-                EXPECT_EQ(m.m[c], start.m[c]);
-            }
-        }
-        Matrix4 m = start;
-        matrix_translate(m, 3, 4, 5);
-        for (int c = 0; c < 12; ++c) {
-            EXPECT_EQ(m.m[c], start.m[c]);
-        }
-    }
-}
-
-TEST(Matrix, InverseOfIdentityIsIdentity)
-{
-    Matrix4 id, inv;
+    Matrix4 id = filled(7.0f);
     matrix_identity(id);
-    for (float& e : inv.m) {
-        e = 9.0f;
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(id.m[i], i % 5 == 0 ? 1.0f : 0.0f);
+    // Small integers keep every product and sum exact.
+    std::mt19937 rng(11);
+    for (int n = 0; n < 20; ++n) {
+        Matrix4 a, b, want;
+        for (int i = 0; i < 16; ++i) {
+            a.m[i] = static_cast<float>(static_cast<int>(rng() % 19) - 9);
+            b.m[i] = static_cast<float>(static_cast<int>(rng() % 19) - 9);
+        }
+        for (int i = 0; i < 4; ++i) {  // b x a, row by row
+            for (int j = 0; j < 4; ++j) {
+                double sum = 0;
+                for (int k = 0; k < 4; ++k) sum += double(b.m[4 * i + k]) * a.m[4 * k + j];
+                want.m[4 * i + j] = static_cast<float>(sum);
+            }
+        }
+        Matrix4 separate, into_a = a, into_b = b, square = a, square_want;
+        matrix_multiply(a, b, separate);
+        matrix_multiply(into_a, b, into_a);
+        matrix_multiply(a, into_b, into_b);
+        matrix_multiply(a, a, square_want);
+        matrix_multiply(square, square, square);
+        EXPECT_TRUE(same_matrix(separate, want));
+        EXPECT_TRUE(same_matrix(into_a, want));
+        EXPECT_TRUE(same_matrix(into_b, want));
+        EXPECT_TRUE(same_matrix(square, square_want));
     }
+}
+
+TEST(Matrix, RotationsAreRightHandedAndActInTheObjectsFrame)
+{
+    // From identity each rotation is its elementary matrix: a positive angle
+    // turns Y toward Z about X, Z toward X about Y, X toward Y about Z.
+    const float c = static_cast<float>(std::cos(0.5)), s = static_cast<float>(std::sin(0.5));
+    const struct {
+        void (*rotate)(Matrix4&, float);
+        int cos1, cos2, sin_at, minus_sin_at;
+    } rotations[] = {{matrix_rotate_x, 5, 10, 6, 9}, {matrix_rotate_y, 0, 10, 8, 2}, {matrix_rotate_z, 0, 5, 1, 4}};
+    for (const auto& r : rotations) {
+        Matrix4 m, want;
+        matrix_identity(m);
+        matrix_identity(want);
+        r.rotate(m, 0.5f);
+        want.m[r.cos1] = want.m[r.cos2] = c;
+        want.m[r.sin_at] = s;
+        want.m[r.minus_sin_at] = -s;
+        EXPECT_TRUE(same_matrix(m, want)) << r.sin_at;
+    }
+    // A translation moves the origin along the matrix's own axes and keeps
+    // them; a rotation keeps the origin.
+    std::mt19937 rng(13);
+    const Matrix4 start = general_affine(rng);
+    Matrix4 moved = start, turned = start;
+    matrix_translate(moved, 2, -3, 4);
+    matrix_rotate_z(turned, 1.1f);
+    for (int k = 0; k < 12; ++k) EXPECT_EQ(moved.m[k], start.m[k]);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_NEAR(moved.m[12 + k], start.m[12 + k] + 2 * start.m[k] - 3 * start.m[4 + k] + 4 * start.m[8 + k], 1e-4f);
+    }
+    for (int k = 12; k < 16; ++k) EXPECT_EQ(turned.m[k], start.m[k]);
+}
+
+TEST(Matrix, AffineInverseUndoesTheMatrixAndLeavesASingularOneAlone)
+{
+    Matrix4 id, inv = filled(9.0f);
+    matrix_identity(id);
     matrix_affine_inverse(id, inv);
     EXPECT_TRUE(same_matrix(inv, id));
-}
-
-TEST(Matrix, InverseTimesMatrixIsIdentity)
-{
     std::mt19937 rng(15);
-    Matrix4 id;
-    matrix_identity(id);
-    for (int n = 0; n < 50; ++n) {
-        const Matrix4 m = random_placement(rng);
-        Matrix4 inv, p, q;
-        matrix_affine_inverse(m, inv);
-        matrix_multiply(m, inv, p);
-        matrix_multiply(inv, m, q);
-        expect_near_matrix(p, id, 1e-4f);
-        expect_near_matrix(q, id, 1e-4f);
-    }
-}
-
-TEST(Matrix, InverseOfRotationIsItsTranspose)
-{
-    Matrix4 m, inv;
-    matrix_identity(m);
-    matrix_rotate_x(m, 0.3f);
-    matrix_rotate_y(m, 1.2f);
-    matrix_rotate_z(m, -2.0f);
-    matrix_affine_inverse(m, inv);
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) {
-            EXPECT_NEAR(inv.m[4 * r + c], m.m[4 * c + r], 1e-6f);
-        }
-    }
-    for (int c = 12; c < 15; ++c) {
-        EXPECT_NEAR(inv.m[c], 0.0f, 1e-6f);
-    }
-}
-
-TEST(Matrix, SingularInverseWritesOnlyTheFirstRowCofactors)
-{
-    Matrix4 src;
-    for (float& e : src.m) {
-        e = 0.0f;
-    }
-    src.m[12] = 4;  // the position alone does not matter
-    src.m[15] = 1;
-    Matrix4 dst;
-    for (int i = 0; i < 16; ++i) {
-        dst.m[i] = 100.0f + static_cast<float>(i);
-    }
-    matrix_affine_inverse(src, dst);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(dst.m[i], 0.0f);
-    }
-    for (int i = 3; i < 16; ++i) {
-        EXPECT_EQ(dst.m[i], 100.0f + static_cast<float>(i)) << "element " << i;
-    }
-
-    // Two equal axis rows: det 0 with non-zero cofactors, kept unscaled.
-    for (float& e : src.m) {
-        e = 0.0f;
-    }
-    src.m[0] = 1; src.m[1] = 2; src.m[2] = 3;
-    src.m[4] = 0; src.m[5] = 1; src.m[6] = 4;
-    src.m[8] = 1; src.m[9] = 3; src.m[10] = 7;  // row 2 = row 0 + row 1
-    matrix_affine_inverse(src, dst);
-    EXPECT_EQ(dst.m[0], 7.0f * 1 - 3.0f * 4);   // s10 s5 - s9 s6
-    EXPECT_EQ(dst.m[1], 3.0f * 3 - 2.0f * 7);   // s2 s9 - s1 s10
-    EXPECT_EQ(dst.m[2], 2.0f * 4 - 3.0f * 1);   // s1 s6 - s2 s5
-    for (int i = 3; i < 16; ++i) {
-        EXPECT_EQ(dst.m[i], 100.0f + static_cast<float>(i)) << "element " << i;
-    }
-}
-
-TEST(Matrix, InverseMapsTransformedPointsBack)
-{
-    std::mt19937 rng(16);
-    std::uniform_real_distribution<float> d(-20, 20);
     for (int n = 0; n < 30; ++n) {
-        const Matrix4 m = random_placement(rng);
-        Matrix4 inv;
+        const Matrix4 m = general_affine(rng);
+        Matrix4 back, forth;
+        inv = filled(9.0f);
         matrix_affine_inverse(m, inv);
-        const Vec3 p{d(rng), d(rng), d(rng)};
-        const Vec3 back = transform(inv, transform(m, p));
-        EXPECT_NEAR(back.x, p.x, 1e-3f);
-        EXPECT_NEAR(back.y, p.y, 1e-3f);
-        EXPECT_NEAR(back.z, p.z, 1e-3f);
+        matrix_multiply(m, inv, back);
+        matrix_multiply(inv, m, forth);
+        expect_near(back, id, 1e-4f);
+        expect_near(forth, id, 1e-4f);
+        EXPECT_TRUE(same_matrix(matrix_camera_inverse(m), inv));
     }
+    // Row 2 = row 0 + row 1: determinant 0. Only the first row's cofactors
+    // (7 - 12, 9 - 14, 8 - 3) are written, unscaled; the camera's view keeps
+    // the identity everywhere else.
+    Matrix4 src = filled(0.0f), dst = filled(100.0f);
+    const float rows[9] = {1, 2, 3, 0, 1, 4, 1, 3, 7};
+    for (int i = 0; i < 9; ++i) src.m[4 * (i / 3) + i % 3] = rows[i];
+    src.m[12] = 4;
+    src.m[15] = 1;
+    Matrix4 want = dst;
+    matrix_affine_inverse(src, dst);
+    matrix_identity(id);
+    for (Matrix4* m : {&want, &id}) {
+        m->m[0] = m->m[1] = -5;
+        m->m[2] = 5;
+    }
+    EXPECT_TRUE(same_matrix(dst, want));
+    EXPECT_TRUE(same_matrix(matrix_camera_inverse(src), id));
 }
 
 }  // namespace

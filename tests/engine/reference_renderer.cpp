@@ -10,10 +10,8 @@ namespace {
 // Truncation toward zero; the engine's rule for values beyond 32 bits.
 int32_t to_int(double value)
 {
-    if (std::isnan(value) || value >= 2147483648.0 || value <= -2147483649.0) {
-        return INT32_MIN;
-    }
-    return static_cast<int32_t>(value);
+    return (std::isnan(value) || value >= 2147483648.0 || value <= -2147483649.0) ? INT32_MIN
+                                                                                  : static_cast<int32_t>(value);
 }
 
 // Two's complement 32-bit result of a wider integer computation.
@@ -75,7 +73,6 @@ std::vector<Triangle> cut(const Triangle& t, const RefPlane& p)
 struct Edge {
     bool used;
     int32_t first_row, rows, x, dx;
-    bool has_dx;
 };
 
 Edge make_edge(const Corner& upper, const Corner& lower)
@@ -87,7 +84,8 @@ Edge make_edge(const Corner& upper, const Corner& lower)
     e.used = true;
     const float slope = (lower.x - upper.x) / (lower.y - upper.y);
     e.first_row = to_int(first);
-    e.x = to_int((static_cast<double>(upper.x) + (first - static_cast<double>(upper.y)) * static_cast<double>(slope)) * 65536.0);
+    e.x = to_int((static_cast<double>(upper.x) + (first - static_cast<double>(upper.y)) * static_cast<double>(slope)) *
+                 65536.0);
     e.dx = to_int(static_cast<double>(slope * 65536.0f));
     return e;
 }
@@ -178,18 +176,14 @@ int clip(const Triangle& tri, const RefPlane frustum[4], std::vector<Triangle>& 
     for (int k = 0; k < 4; ++k) {
         int in = 0, out = 0;
         for (const Corner& c : tri) {
-            const float s = side(frustum[k], c);
-            if (s > 0) ++in;
-            if (s < 0) ++out;
-            if (s == 0) { ++in; ++out; }
+            in += side(frustum[k], c) >= 0;
+            out += side(frustum[k], c) <= 0;
         }
         code[k] = in == 3 ? 1 : out == 3 ? 2 : 4;
     }
     pieces.assign(1, tri);
     if (code[0] == 1 && code[1] == 1 && code[2] == 1 && code[3] == 1) return 1;
-    for (int k = 0; k < 4; ++k) {
-        if (code[k] == 2) return 0;
-    }
+    if (code[0] == 2 || code[1] == 2 || code[2] == 2 || code[3] == 2) return 0;
     for (int k = 0; k < 4; ++k) {
         if (code[k] != 4) continue;
         std::vector<Triangle> next;
@@ -332,18 +326,10 @@ void render_mesh(View& view, const Matrix4& model, const Matrix4& camera, const 
         if (clip(t, view.frustum, pieces) == 0) continue;
         for (const Triangle& p : pieces) draw(p);
     }
-    auto clear_row = [&](int32_t y) {
-        for (int32_t x = 0; x < view.width; ++x) view.pixels[static_cast<size_t>(y) * view.width + x] = 0;
-    };
-    clear_row(0);
-    if (scaled_border) {
-        clear_row(1);
-        clear_row(2);
-        clear_row(view.height - 2);
-        clear_row(view.height - 1);
-        for (int32_t y = 0; y < view.height; ++y) {
-            view.pixels[static_cast<size_t>(y) * view.width] = 0;
-            view.pixels[static_cast<size_t>(y) * view.width + 1] = 0;
+    for (int32_t y = 0; y < view.height; ++y) {
+        const bool border_row = y == 0 || (scaled_border && (y <= 2 || y >= view.height - 2));
+        for (int32_t x = 0; x < view.width; ++x) {
+            if (border_row || (scaled_border && x <= 1)) view.pixels[static_cast<size_t>(y) * view.width + x] = 0;
         }
     }
 }

@@ -1,6 +1,7 @@
 // A plain renderer for checking the engine bit for bit: clipping, projection
 // and both fills written straight from the formulas, one row and one pixel
-// at a time, with none of the engine's code. It keeps the same precision
+// at a time, with none of the engine's drawing code (only its matrix
+// operations, which have tests of their own). It keeps the same precision
 // choices as the engine (float throughout; double where ceil, atan, cos,
 // sqrt and the 0.1 and 0.3535 / 0.7853 constants are involved).
 #pragma once
