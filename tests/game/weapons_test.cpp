@@ -1,384 +1,285 @@
-// Shots, hits, the collision test, deaths and frags.
+// Shots, hits, the collision test, deaths, frags and the frag sequence of
+// the match frame, on a 400 x 300 screen without models.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
-#include "engine/render.h"
-#include "assets/texture.h"
 #include "game/aircraft.h"
-#include "game/weapons.h"
-#include "match_fixture.h"
-#include "shell/keyboard.h"
 #include "game/match.h"
 #include "game/weapons.h"
 #include "game/world.h"
-#include "shell/credits.h"
+#include "platform/display.h"
+#include "platform/headless.h"
+#include "platform/sound.h"
+#include "shell/keyboard.h"
 #include "shell/pictures.h"
-#include "shell/screens.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
+#include "shell/window_proc.h"
 
 namespace {
 
-class WeaponsTest : public MatchFixture {
+std::vector<int32_t> sounds;
+
+Matrix4 placed_at(float x, float y, float z, bool backwards = false)
+{
+    Matrix4 m;
+    matrix_identity(m);
+    if (backwards) matrix_rotate_y(m, 3.14159265f);
+    m.m[12] = x;
+    m.m[13] = y;
+    m.m[14] = z;
+    return m;
+}
+
+class Match : public ::testing::Test {
 protected:
-    // A shot placed directly (not launched): at (x, y, z), flying along +Z
-    // or, with backwards, along -Z.
-    void put_shot(float x, float y, float z, bool backwards = false, int32_t age = 0)
+    void SetUp() override
     {
-        Matrix4 m = placed_at(x, y, z);
-        if (backwards) {
-            matrix_rotate_y(m, 3.14159265f);
-        }
-        shot_matrix[shot_count] = m;
-        shot_age[shot_count] = age;
-        ++shot_count;
+        headless_reset();
+        reset_program_state();
+        sounds.clear();
+        HeadlessDriver driver{};
+        driver.sound_played = [](int32_t slot, void*) { sounds.push_back(slot); };
+        headless_set_driver(&driver);
+        sound_init(nullptr);
+        ASSERT_EQ(display_init(nullptr, 400, 300), 0);
+        engine_init(200, 300);
+        view_buffer = allocate_pixels(200 * 300);
+        explosion_frames = allocate_pixels(explosion_count * explosion_pixels);
+        std::memset(explosion_frames, 0, sizeof(uint32_t) * explosion_count * explosion_pixels);
+        allocate_shot_list();
+        matrix_identity(base_matrix);
+        // Player 1 at the origin, player 2 far ahead; both facing +Z.
+        aircraft[0].matrix = placed_at(0, 0, 0);
+        aircraft[1].matrix = placed_at(0, 0, 5000);
+        aircraft[0].energy = aircraft[1].energy = 100;
+        match_active = 1;
     }
-    void both_passes()
+    void TearDown() override
     {
-        process_shots(1);
-        process_shots(0);
+        release_program_resources();
+        display_shutdown();
+        headless_reset();
+    }
+    void put_shot(float z, bool backwards = false, int32_t age = 0)
+    {
+        shot_matrix[shot_count] = placed_at(0, 0, z, backwards);
+        shot_age[shot_count++] = age;
+    }
+    void frame()
+    {
+        ASSERT_EQ(display_lock_frame(&engine.frame_buffer), 1);
+        match_frame();
+    }
+    // Frames until the frag sequence has ended.
+    int32_t sequence()
+    {
+        int32_t frames = 0;
+        do {
+            frame();
+        } while (frag_timer > 0 && ++frames < 1000);
+        return frames + 1;
     }
 };
 
-TEST_F(WeaponsTest, AShotLivesSixteenFramesAndFliesSeventeenHundredUnits)
+TEST_F(Match, PlayerTwosPassTestsFivePointsTwentyApartPlayerOnesOnlyOne)
 {
-    // Both aeroplanes far off to the side of the shot's path.
-    aircraft[0].matrix = placed_at(0, 0, 0);
-    aircraft[1].matrix = placed_at(-5000, 0, 0);
-    launch_shot(aircraft[0].matrix);
-    for (int32_t frame = 0; frame < 16; ++frame) {
-        both_passes();
-        ASSERT_EQ(shot_count, 1) << frame;
-        EXPECT_EQ(shot_age[0], 6 * (frame + 1));
-        EXPECT_EQ(shot_matrix[0].m[14], 31.0f + 100.0f * static_cast<float>(frame + 1));
-    }
-    // Frame f + 16: player 2's pass still moves it (age 99), player 1's
-    // pass removes it (age 102).
+    // A shot flying at player 2 from 109 units is tested at 109, 89, 69, 49
+    // and 29 units: a hit. From 110 the last test is at 30: none.
+    put_shot(5000 - 109.5f);
     process_shots(1);
-    ASSERT_EQ(shot_count, 1);
-    EXPECT_EQ(shot_age[0], 99);
-    EXPECT_EQ(shot_matrix[0].m[14], 31.0f + 1700.0f);
+    EXPECT_EQ(aircraft[1].energy, 95);
+    EXPECT_EQ(shot_count, 0);
+    put_shot(5000 - 110);
+    process_shots(1);
+    EXPECT_EQ(aircraft[1].energy, 95);
+    EXPECT_EQ(shot_matrix[0].m[14], 4990.0f);  // moved 100 units
+    EXPECT_EQ(sounds, (std::vector<int32_t>{sound_hit}));
+
+    // One coming at player 1 from 50 units: tested there, not moved, then
+    // 50 units behind him after player 2's pass: it passes him unhurt.
+    shot_count = 0;
+    put_shot(50, true);
     process_shots(0);
-    EXPECT_EQ(shot_count, 0);
-}
-
-TEST_F(WeaponsTest, AnExpiringShotIsNotTested)
-{
-    aircraft[1].matrix = placed_at(0, 0, 5000);
-    put_shot(0, 0, 5000, false, 98);
+    EXPECT_EQ(shot_matrix[0].m[14], 50.0f);
     process_shots(1);
-    EXPECT_EQ(shot_count, 0);
-    EXPECT_EQ(aircraft[1].energy, 100);
-    EXPECT_TRUE(sounds.empty());
-    // An age of exactly 100 is not above the limit: still tested.
-    put_shot(0, 0, 5000, false, 97);
-    process_shots(1);
-    EXPECT_EQ(shot_count, 0);
-    EXPECT_EQ(aircraft[1].energy, 95);
-}
-
-TEST_F(WeaponsTest, AHitInTheFirstSubStepHandsTheSlotToTheNextShotInFull)
-{
-    aircraft[1].matrix = placed_at(0, 0, 5000);
-    put_shot(0, 0, 5000 - 29.0f);      // within 30 units: hit at once
-    put_shot(300, 0, 4000, true, 12);  // the next shot, flying away
-    process_shots(1);
-    EXPECT_EQ(aircraft[1].energy, 95);
-    EXPECT_EQ((std::vector<int32_t>{3}), sounds);
-    ASSERT_EQ(shot_count, 1);
-    // Aged, tested and moved in the same pass.
-    EXPECT_EQ(shot_age[0], 15);
-    EXPECT_NEAR(shot_matrix[0].m[14], 3900.0f, 1e-2f);
-    EXPECT_NEAR(shot_matrix[0].m[12], 300.0f, 1e-2f);
-}
-
-TEST_F(WeaponsTest, PlayerTwoIsTestedAlongThePathPlayerOneOnlyWhereTheShotStands)
-{
-    // Player 2: a shot 69 units short of him, coming straight at him, is
-    // tested at 69, 49 and 29 units: hit in the third sub-step.
-    aircraft[1].matrix = placed_at(0, 0, 5000);
-    put_shot(0, 0, 5000 - 69.0f);
-    process_shots(1);
-    EXPECT_EQ(aircraft[1].energy, 95);
-    EXPECT_EQ(shot_count, 0);
-
-    // Player 1: a shot 50 units ahead of him coming his way is tested at
-    // 50 units in his pass and is 50 units behind him after the next move
-    // in player 2's pass: it passes him without a hit.
-    put_shot(0, 0, 50.0f, true);
     process_shots(0);
     EXPECT_EQ(aircraft[0].energy, 100);
-    EXPECT_EQ(shot_matrix[0].m[14], 50.0f);  // not moved in player 1's pass
-    process_shots(1);
     EXPECT_NEAR(shot_matrix[0].m[14], -50.0f, 1e-3f);
+    put_shot(29.5f, true);
     process_shots(0);
-    EXPECT_EQ(aircraft[0].energy, 100);
+    EXPECT_EQ(aircraft[0].energy, 95);
     EXPECT_EQ(shot_count, 1);
 }
 
-TEST_F(WeaponsTest, TheShooterCannotCatchHisOwnShotInFlight)
+TEST_F(Match, AShotLivesSixteenFramesAndAnExpiringShotIsNotTested)
 {
-    aircraft[0].matrix = placed_at(0, 0, -100000);
-    for (int32_t p = 0; p < 2; ++p) {
-        controls[p].accelerate = 1;
-        controls[p].fire = 1;
-    }
-    for (int32_t frame = 0; frame < 60; ++frame) {
-        flight_update();
-        both_passes();
-    }
-    EXPECT_EQ(aircraft[0].energy, 100);
-    EXPECT_EQ(aircraft[1].energy, 100);
-    EXPECT_EQ(shot_count, 32);  // the shots of the last 16 frames
-}
-
-TEST_F(WeaponsTest, ShotsStandStillWhilePlayerTwosPassDoesNotRun)
-{
-    // Player 1 flies into a shot that only player 1's pass looks at.
-    put_shot(0, 0, 60.0f, true);
-    aircraft[0].speed = 0.0f;
-    controls[0].accelerate = 1;
-    int32_t frames = 0;
-    while (aircraft[0].energy == 100 && frames < 20) {
-        flight_update();
-        process_shots(0);
-        ++frames;
-    }
-    EXPECT_EQ(aircraft[0].energy, 95);
-    EXPECT_EQ(shot_count, 0);
-}
-
-TEST_F(WeaponsTest, TwentyHitsLeaveZeroAndTheTwentyFirstDestroys)
-{
-    aircraft[1].matrix = placed_at(0, 0, 5000);
-    for (int32_t hit = 0; hit < 20; ++hit) {
-        put_shot(0, 0, 5000);
+    aircraft[1].matrix = placed_at(-5000, 0, 0);
+    launch_shot(aircraft[0].matrix);
+    for (int32_t frame = 1; frame <= 16; ++frame) {
         process_shots(1);
-        death_checks();
+        process_shots(0);
+        ASSERT_EQ(shot_count, 1);
+        EXPECT_EQ(shot_age[0], 6 * frame);
     }
-    EXPECT_EQ(aircraft[1].energy, 0);
-    EXPECT_EQ(frag_timer, 0);
-    put_shot(0, 0, 5000);
     process_shots(1);
-    EXPECT_EQ(aircraft[1].energy, -5);
-    sounds.clear();
-    death_checks();
-    EXPECT_EQ(aircraft[1].energy, 0);
-    EXPECT_EQ(frag_timer, 255);
-    EXPECT_EQ((std::vector<int32_t>{4}), sounds);
-    EXPECT_STREQ(frag_message, "Player 1 got a frag ...");
+    EXPECT_EQ(shot_matrix[0].m[14], 31.0f + 1700.0f);
+    process_shots(0);
+    EXPECT_EQ(shot_count, 0);
+    // Aged past 100 right beside player 2: removed untested; at exactly 100
+    // still tested.
+    aircraft[1].matrix = placed_at(0, 0, 5000);
+    put_shot(5000, false, 98);
+    process_shots(1);
+    EXPECT_EQ(aircraft[1].energy, 100);
+    put_shot(5000, false, 97);
+    process_shots(1);
+    EXPECT_EQ(aircraft[1].energy, 95);
 }
 
-TEST_F(WeaponsTest, CollisionWithinFortyUnitsDestroysBoth)
+TEST_F(Match, AHitHandsTheSlotToTheNextShotInFull)
 {
-    aircraft[1].matrix = placed_at(0, 40.0f, 0);
-    collision_test();
-    EXPECT_EQ(aircraft[0].energy, 100);  // exactly 40 is not a collision
-    aircraft[1].matrix = placed_at(0, 39.5f, 0);
-    matrix_rotate_x(aircraft[1].matrix, 1.0f);
+    put_shot(5000 - 29);
+    put_shot(4000, true, 12);
+    put_shot(3000, true, 40);
+    process_shots(1);
+    EXPECT_EQ(aircraft[1].energy, 95);
+    ASSERT_EQ(shot_count, 2);
+    EXPECT_EQ(shot_age[0], 15);  // aged, tested and moved in the same pass
+    EXPECT_NEAR(shot_matrix[0].m[14], 3900.0f, 1e-2f);
+    EXPECT_EQ(shot_age[1], 43);
+    remove_shot(7);  // nothing there
+    EXPECT_EQ(shot_count, 2);
+}
+
+TEST_F(Match, CollisionsDeathsAndFrags)
+{
+    aircraft[1].matrix = placed_at(0, 40, 0);
+    collision_test();  // exactly 40 is not a collision
+    EXPECT_EQ(aircraft[0].energy, 100);
+    matrix_translate(aircraft[1].matrix, 0, -0.5f, 0);
     collision_test();
     EXPECT_EQ(aircraft[0].energy, -1);
     EXPECT_EQ(aircraft[1].energy, -1);
     aircraft[0].explosion_frame = 7;
-    aircraft[1].explosion_frame = -3;
     death_checks();
     EXPECT_EQ(aircraft[0].energy, 0);
     EXPECT_EQ(aircraft[1].energy, 0);
     EXPECT_EQ(aircraft[0].explosion_frame, 0);
-    EXPECT_EQ(aircraft[1].explosion_frame, 0);
     EXPECT_EQ(frag_timer, 255);
     EXPECT_STREQ(frag_message, "No one got a frag ...");
-    EXPECT_EQ((std::vector<int32_t>{4}), sounds);
-
-    // During the sequence the aeroplanes pass through each other.
     aircraft[0].energy = aircraft[1].energy = 50;
-    collision_test();
+    collision_test();  // off during the sequence
     EXPECT_EQ(aircraft[0].energy, 50);
-}
 
-TEST_F(WeaponsTest, DeathMessagesNameTheOtherPlayer)
-{
-    std::strcpy(player_name[0], "Anna");
+    std::strcpy(player_name[0], std::string(31, 'x').c_str());
     std::strcpy(player_name[1], "Bob");
     aircraft[0].energy = -5;
     death_checks();
     EXPECT_STREQ(frag_message, "Bob got a frag ...");
-    EXPECT_EQ(aircraft[0].energy, 0);
-    EXPECT_EQ(aircraft[1].energy, 100);
-
-    // A 31-character name fits with the message.
-    std::memset(player_name[0], 'x', 31);
-    player_name[0][31] = '\0';
-    aircraft[1].energy = -1;
+    aircraft[1].energy = -1;  // the survivor meets a shot still in flight
     death_checks();
     EXPECT_EQ(std::string(frag_message), std::string(31, 'x') + " got a frag ...");
+    EXPECT_EQ(sounds, (std::vector<int32_t>{sound_frag, sound_frag, sound_frag}));
+    frag_award();
+    EXPECT_EQ(aircraft[0].frags + aircraft[1].frags, 0);
+    aircraft[1].energy = 0;
+    frag_award();
+    EXPECT_EQ(aircraft[0].frags, 1);
+    aircraft[0].energy = -5;
+    frag_award();
+    EXPECT_EQ(aircraft[1].frags, 1);
 }
 
-TEST_F(WeaponsTest, TheSurvivorKilledDuringTheSequenceEndsTheRoundWithoutAFrag)
+TEST_F(Match, OneDeathMeansFortyThreeFramesAndAFrag)
 {
     aircraft[1].energy = -5;
-    death_checks();
-    EXPECT_STREQ(frag_message, "Player 1 got a frag ...");
-    frag_timer = 100;
-    // The survivor meets a shot still in flight.
-    aircraft[0].energy = -5;
-    death_checks();
-    EXPECT_STREQ(frag_message, "Player 2 got a frag ...");
-    EXPECT_EQ(frag_timer, 255);
-    EXPECT_EQ((std::vector<int32_t>{4, 4}), sounds);
-    frag_award();
-    EXPECT_EQ(aircraft[0].frags, 0);
-    EXPECT_EQ(aircraft[1].frags, 0);
-}
-
-TEST_F(WeaponsTest, FragAwardGoesToTheSurvivorOnly)
-{
-    aircraft[1].energy = 0;
-    frag_award();
+    frame();
+    EXPECT_EQ(frag_timer, 255 - 6);
+    controls[0].accelerate = controls[0].fire = 1;  // cleared every frame of the sequence
+    EXPECT_EQ(1 + sequence(), 43);
+    EXPECT_EQ(aircraft[0].speed, 0.0f);
     EXPECT_EQ(aircraft[0].frags, 1);
-    EXPECT_EQ(aircraft[1].frags, 0);
-    EXPECT_EQ(aircraft[1].energy, 100);  // the next round has begun
-
-    aircraft[0].energy = -5;
-    frag_award();
-    EXPECT_EQ(aircraft[1].frags, 1);
-
-    // A survivor left at 0 by twenty hits counts as down too.
-    aircraft[0].energy = 0;
-    aircraft[1].energy = 0;
-    frag_award();
-    EXPECT_EQ(aircraft[0].frags, 1);
-    EXPECT_EQ(aircraft[1].frags, 1);
+    EXPECT_EQ(aircraft[1].energy, 100);
+    EXPECT_EQ(match_active, 1);
 }
 
-TEST_F(WeaponsTest, RemoveShotKeepsTheOrder)
+TEST_F(Match, TwoDownMeansThirtySevenFramesAndNoFrag)
 {
-    for (int32_t k = 0; k < 5; ++k) put_shot(static_cast<float>(k), 0, 0, false, k);
-    remove_shot(1);
-    ASSERT_EQ(shot_count, 4);
-    const int32_t ages[] = {0, 2, 3, 4};
-    for (int32_t k = 0; k < 4; ++k) {
-        EXPECT_EQ(shot_age[k], ages[k]);
-        EXPECT_EQ(shot_matrix[k].m[12], static_cast<float>(ages[k]));
-    }
-    remove_shot(3);
-    remove_shot(7);  // nothing there
-    EXPECT_EQ(shot_count, 3);
+    aircraft[1].matrix = placed_at(0, 30, 0);  // a collision
+    EXPECT_EQ(sequence(), 37);
+    aircraft[1].matrix = placed_at(0, 0, 5000);
+    aircraft[0].energy = 0;  // twenty hits taken: alive, but down when the round ends
+    aircraft[1].energy = -5;
+    EXPECT_EQ(sequence(), 37);
+    EXPECT_EQ(aircraft[0].frags + aircraft[1].frags, 0);
 }
 
-TEST_F(WeaponsTest, ALaunchIntoAFullListIsDropped)
+TEST_F(Match, TheLastFragEndsTheMatch)
 {
-    for (int32_t k = 0; k < shot_capacity; ++k) launch_shot(aircraft[0].matrix);
-    EXPECT_EQ(shot_count, shot_capacity);
-    launch_shot(aircraft[1].matrix);
-    EXPECT_EQ(shot_count, shot_capacity);
-    EXPECT_EQ(shot_matrix[shot_capacity - 1].m[14], 31.0f);
+    frag_limit = 1;
+    aircraft[0].energy = -1;
+    sequence();
+    EXPECT_EQ(winner_active, 1);
+    EXPECT_EQ(match_active, 0);
+    EXPECT_EQ(match_winner, 2);
+    EXPECT_EQ(sounds, (std::vector<int32_t>{sound_frag, sound_frag}));
 }
 
-TEST_F(WeaponsTest, AnEmptyListMakesAPassDoNothing)
+TEST_F(Match, StarsAndTheExplosionStayInsideTheView)
 {
-    process_shots(1);
-    process_shots(0);
-    EXPECT_EQ(shot_count, 0);
-    EXPECT_TRUE(sounds.empty());
-}
-
-TEST_F(WeaponsTest, ShotsAreDrawnWithTheFireModel)
-{
-    MemoryMesh fire = make_square("Fire", 5.0f);
-    Scene scene{};
-    scene.mesh_count = 1;
-    scene.meshes = &fire.mesh;
-    fire_scene = &scene;
-    std::vector<Texture> texture(1);
-    for (uint32_t& p : texture[0].pixels) p = 0x00FF8800;
-    fire_texture = texture.data();
-    engine_clear_depth();
-    std::memset(view_buffer, 0, 200 * 300 * sizeof(uint32_t));
-    // A shot 100 units ahead of player 1, seen from the front.
-    put_shot(0, 0, 100.0f);
-    process_shots(0);
-    EXPECT_EQ(view(100, 150), 0x00FF8800u);
-    EXPECT_EQ(view(100, 150 + 20), 0u);
-    EXPECT_EQ(view(10, 10), 0u);
-    // A fire scene without meshes draws nothing.
-    scene.mesh_count = 0;
-    std::memset(view_buffer, 0, 200 * 300 * sizeof(uint32_t));
-    engine_clear_depth();
-    process_shots(0);
-    EXPECT_EQ(view(100, 150), 0u);
-    fire_scene = nullptr;
-    fire_texture = nullptr;
-}
-
-TEST_F(WeaponsTest, EveryShotIsDrawnFromTheViewersCockpit)
-{
-    // The game's own shot model when the game directory is there, else a
-    // square; positions all around the viewer, inside, across the edges and
-    // behind.
-    const std::string dir = VALKRON_GAME_DIR;
-    Scene* loaded = load_scene((dir + "/Data/Fire.3ds").c_str());
-    Texture* texture = load_texture((dir + "/Data/Fire.tex").c_str());
-    MemoryMesh square = make_square("Fire", 6.0f);
-    Scene fallback{};
-    fallback.mesh_count = 1;
-    fallback.meshes = &square.mesh;
-    fire_scene = loaded && loaded->mesh_count > 0 ? loaded : &fallback;
-    std::vector<Texture> plain(1);
-    for (uint32_t& p : plain[0].pixels) p = 0x00C08040;
-    fire_texture = texture ? texture : plain.data();
-
-    aircraft[0].matrix = placed_at(3, -2, 1);
-    matrix_rotate_y(aircraft[0].matrix, 0.4f);
-    matrix_rotate_x(aircraft[0].matrix, -0.3f);
-    aircraft[1].matrix = placed_at(0, 0, -90000);
-    std::vector<Matrix4> shots;
-    for (int32_t k = 0; k < 400; ++k) {
-        const float a = 0.37f * static_cast<float>(k), b = 0.11f * static_cast<float>(k);
-        const float distance = 35.0f + static_cast<float>(k % 23) * 17.0f;
-        Matrix4 m = aircraft[0].matrix;
-        matrix_rotate_y(m, a);
-        matrix_rotate_x(m, b);
-        matrix_translate(m, 0, 0, distance);
-        matrix_rotate_z(m, a * 3.0f);
-        shots.push_back(m);
-    }
-    for (const Matrix4& m : shots) {
-        shot_matrix[shot_count] = m;
-        shot_age[shot_count++] = 0;
-    }
-    std::vector<uint32_t> star_row(200, 0x00FFFFFF);
-    auto prepare = [&] {
-        engine_clear_depth();
-        std::memset(view_buffer, 0, 200 * 300 * sizeof(uint32_t));
-        std::memcpy(view_buffer, star_row.data(), 200 * sizeof(uint32_t));  // row 0 set
+    // Seen from the identity a star (x, y, z) lands at (100 + 256 x / z,
+    // 150 + 256 y / z); on or past an edge, too near or behind: not drawn.
+    const Vec3 stars[] = {{99, 120, 256}, {100, 120, 256}, {-99.5f, 120, 256}, {-100, 110, 256}, {50, 149.5f, 256},
+                          {40, 150, 256}, {30, -150, 256}, {0, 120, 0.05f}, {0, 0, -20}};
+    std::fill(std::begin(star_field), std::end(star_field), Vec3{0, 0, 0});
+    std::copy(std::begin(stars), std::end(stars), star_field);
+    aircraft[0].matrix.m[12] = aircraft[0].matrix.m[13] = 123456;  // only the viewer's rotation counts
+    aircraft[1].matrix = placed_at(123456, 123456, 800);            // straight ahead: no direction marker
+    auto drawn = [](uint32_t colour) {
+        std::vector<int32_t> at;
+        for (int32_t k = 0; k < 200 * 300; ++k) {
+            if (view_buffer[k] == colour) at.push_back(k);
+        }
+        return at;
     };
-    prepare();
-    process_shots(0);
-    ASSERT_EQ(shot_count, 400);
-    const std::vector<uint32_t> pixels(view_buffer, view_buffer + 200 * 300);
-    const std::vector<float> depth(engine.depth_buffer, engine.depth_buffer + 200 * 300);
+    draw_player_view(0);
+    EXPECT_EQ(drawn(0xFFFFFF), (std::vector<int32_t>{270 * 200, 270 * 200 + 199, 299 * 200 + 150}));
 
-    prepare();
-    for (const Matrix4& m : shots) {
-        render_mesh(m, aircraft[0].matrix, fire_scene->meshes[0], view_buffer, 0, fire_texture);
+    // The opponent dead at the viewer's depth: z = 0.1, the sprite covers
+    // the view but for its first row and column. Behind him: nothing drawn.
+    std::fill(explosion_frames + explosion_pixels, explosion_frames + 2 * explosion_pixels, 0x123456u);
+    aircraft[1].matrix = placed_at(123456, 123456, 0);
+    aircraft[1].energy = 0;
+    frag_timer = 200;
+    draw_player_view(0);
+    EXPECT_EQ(drawn(0x123456).size(), 199u * 299u - 3u);  // less the speed bar over it
+    EXPECT_EQ(view_buffer[0], 0u);
+    EXPECT_EQ(engine.depth_buffer[12345], 0.1f);
+    aircraft[1].matrix = placed_at(123456, 123456, -50);
+    aircraft[1].explosion_frame = 0;
+    draw_player_view(0);
+    EXPECT_TRUE(drawn(0x123456).empty());
+    EXPECT_EQ(engine.depth_buffer[12345], -50.0f);
+}
+
+TEST_F(Match, AeroplanesAnyDistanceApartDrawWithoutTrouble)
+{
+    frag_timer = 200;
+    aircraft[0].speed = 1.0e30f;
+    for (float far : {3.0e4f, 5.0e9f, 1.0e30f, -2.0e38f}) {
+        aircraft[1].energy = 0;
+        aircraft[1].matrix = placed_at(far, -far, far * 0.5f);
+        draw_player_view(0);
+        aircraft[1].matrix = placed_at(far, 0, 0.05f);
+        draw_player_view(0);
     }
-    int32_t drawn = 0;
-    for (int32_t k = 0; k < 200 * 300; ++k) {
-        ASSERT_EQ(pixels[k], view_buffer[k]) << k;
-        ASSERT_EQ(depth[k], engine.depth_buffer[k]) << k;
-        drawn += pixels[k] != 0;
-    }
-    EXPECT_GT(drawn, 100);
-    fire_scene = nullptr;
-    fire_texture = nullptr;
-    release_scene(loaded);
-    release_texture(texture);
+    EXPECT_EQ(aircraft[1].explosion_frame, 8);
 }
 
 }  // namespace
