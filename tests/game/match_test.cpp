@@ -65,6 +65,7 @@ protected:
     }
     void TearDown() override
     {
+        engine.frame_buffer = nullptr;  // the display's, about to go
         release_program_resources();
         display_shutdown();
         headless_reset();
