@@ -40,16 +40,20 @@ bool read_png(const std::string& path, Picture& out)
     return true;
 }
 
-std::string frame_hash(const std::vector<uint32_t>& pixels)
+std::string fnv1a(const std::string& bytes)
 {
     uint64_t hash = 0xcbf29ce484222325ull;
-    for (uint32_t p : pixels) {
-        for (int b = 0; b < 4; ++b) {
-            hash ^= (p >> (8 * b)) & 0xFF;
-            hash *= 0x100000001b3ull;
-        }
-    }
+    for (unsigned char c : bytes) hash = (hash ^ c) * 0x100000001b3ull;
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
     return text;
+}
+
+std::string frame_hash(const std::vector<uint32_t>& pixels)
+{
+    std::string bytes;
+    for (uint32_t p : pixels) {
+        for (int b = 0; b < 4; ++b) bytes += static_cast<char>(p >> (8 * b));
+    }
+    return fnv1a(bytes);
 }

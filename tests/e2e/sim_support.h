@@ -1,6 +1,5 @@
-// What the whole-program tests read back from valkron-sim beside its trace:
-// its PNG frames (and other PNG files) and the trace's frame hashes. Running it is
-// sim_runner.h's part (tests/support).
+// What the whole-program tests read back from valkron-sim beside its trace
+// (running it is sim_runner.h's part): PNG files and hashes.
 #pragma once
 
 #include <cstdint>
@@ -23,11 +22,11 @@ struct PngChannels {
     int32_t height = 0;
     std::vector<uint8_t> bytes;
 };
-// Reads a PNG of any kind into channels; false when it cannot.
+// Reads a PNG of any kind; false when it cannot.
 bool read_png_channels(const std::string& path, bool alpha, PngChannels& out);
-// Reads a PNG as 0x00RRGGBB pixels; false when it cannot.
 bool read_png(const std::string& path, Picture& out);
 
-// The trace's frame hash: 64-bit FNV-1a over the pixels as little-endian
-// 32-bit words, 16 hex digits.
+// 64-bit FNV-1a of the bytes, 16 hex digits; frame_hash is the trace's hash
+// of a frame (the pixels as little-endian 32-bit words).
+std::string fnv1a(const std::string& bytes);
 std::string frame_hash(const std::vector<uint32_t>& pixels);

@@ -1,8 +1,11 @@
-// The split-screen frame: views, instruments, stars, explosion sprite, the
-// frag sequence and its message.
+// The match on a 400 x 300 screen without models: the flight model's
+// numbers, shots and hits, the collision test, deaths, frags and the frag
+// sequence, and the edges of the view.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/engine.h"
@@ -10,416 +13,396 @@
 #include "game/match.h"
 #include "game/weapons.h"
 #include "game/world.h"
-#include "match_fixture.h"
+#include "platform/display.h"
+#include "platform/headless.h"
+#include "platform/sound.h"
 #include "shell/keyboard.h"
-#include "game/match.h"
-#include "game/weapons.h"
-#include "game/world.h"
-#include "shell/credits.h"
 #include "shell/pictures.h"
-#include "shell/screens.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
 
 namespace {
 
-constexpr uint32_t hud = 0x96FF64;
-constexpr uint32_t speed_bar = 0xDBAB64;
-constexpr uint32_t marker_ahead = 0x6F6437;
-constexpr uint32_t marker_behind = 0x37646F;
+std::vector<int32_t> sounds;
 
-bool grey(uint32_t p)
+bool same_matrix(const Matrix4& a, const Matrix4& b) { return std::equal(a.m, a.m + 16, b.m); }
+
+Matrix4 placed_at(float x, float y, float z, bool backwards = false)
 {
-    const uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-    return (p >> 24) == 0 && r == g && g == b;
+    Matrix4 m;
+    matrix_identity(m);
+    if (backwards) matrix_rotate_y(m, 3.14159265f);
+    m.m[12] = x;
+    m.m[13] = y;
+    m.m[14] = z;
+    return m;
 }
 
-class MatchTest : public MatchFixture {
+class Match : public ::testing::Test {
 protected:
-    int32_t count_in_view(uint32_t colour) const
+    void SetUp() override
     {
-        int32_t n = 0;
-        for (int32_t k = 0; k < 200 * 300; ++k) n += view_buffer[k] == colour;
-        return n;
+        headless_reset();
+        reset_program_state();
+        sounds.clear();
+        HeadlessDriver driver{};
+        driver.sound_played = [](int32_t slot, void*) { sounds.push_back(slot); };
+        headless_set_driver(&driver);
+        sound_init(nullptr);
+        ASSERT_EQ(display_init(nullptr, 400, 300), 0);
+        engine_init(200, 300);
+        view_buffer = allocate_pixels(200 * 300);
+        explosion_frames = allocate_pixels(explosion_count * explosion_pixels);
+        std::memset(explosion_frames, 0, sizeof(uint32_t) * explosion_count * explosion_pixels);
+        allocate_shot_list();
+        matrix_identity(base_matrix);
+        // Player 1 at the origin, player 2 far ahead; both facing +Z.
+        aircraft[0].matrix = placed_at(0, 0, 0);
+        aircraft[1].matrix = placed_at(0, 0, 5000);
+        aircraft[0].energy = aircraft[1].energy = 100;
+        match_active = 1;
     }
-    // Frames from now until reset_round has brought both energies back.
-    int32_t frames_until_next_round()
+    void TearDown() override
+    {
+        engine.frame_buffer = nullptr;  // the display's, about to go
+        release_program_resources();
+        display_shutdown();
+        headless_reset();
+    }
+    void put_shot(float z, bool backwards = false, int32_t age = 0)
+    {
+        shot_matrix[shot_count] = placed_at(0, 0, z, backwards);
+        shot_age[shot_count++] = age;
+    }
+    void frame()
+    {
+        ASSERT_EQ(display_lock_frame(&engine.frame_buffer), 1);
+        match_frame();
+    }
+    // Frames until the frag sequence has ended.
+    int32_t sequence()
     {
         int32_t frames = 0;
         do {
-            run_frame();
-            ++frames;
-        } while (frag_timer > 0 && frames < 1000);
-        return frames;
+            frame();
+        } while (frag_timer > 0 && ++frames < 1000);
+        return frames + 1;
     }
 };
 
-TEST_F(MatchTest, InstrumentsSitWhereTheyBelongAt400x300)
+TEST_F(Match, SpeedPassesTheCeilingForOneFrameThenBrakesAndCoastsToRest)
 {
-    aircraft[0].speed = 50.0f;
-    draw_player_view(0);
-    // "100 %" from (78, 186): glyphs start one row lower.
-    EXPECT_EQ(view(78, 187), hud);
-    EXPECT_EQ(view(117, 195), hud);
-    EXPECT_NE(view(77, 187), hud);
-    EXPECT_NE(view(118, 190), hud);
-    EXPECT_NE(view(78, 186), hud);
-    EXPECT_NE(view(78, 196), hud);
-    // Speed bar: columns 75..124, rows 120..122.
-    EXPECT_EQ(count_in_view(speed_bar), 150);
-    for (int32_t y = 120; y <= 122; ++y) {
-        EXPECT_EQ(view(75, y), speed_bar);
-        EXPECT_EQ(view(124, y), speed_bar);
-        EXPECT_NE(view(74, y), speed_bar);
-        EXPECT_NE(view(125, y), speed_bar);
+    const float speeds[] = {0.5f, 1.5f, 3, 5, 7.5f, 10.5f, 14, 18, 22.5f, 27.5f, 33, 39, 45.5f, 52.5f, 50, 50};
+    controls[0].accelerate = controls[1].accelerate = 1;
+    float travelled = 0;
+    for (float speed : speeds) {
+        flight_update();
+        travelled += speed;
+        EXPECT_EQ(aircraft[0].speed, speed);
+        EXPECT_EQ(aircraft[1].speed, speed);
+        EXPECT_EQ(aircraft[0].matrix.m[14], travelled);  // straight ahead by this frame's speed
     }
-    // "Player 1 0 frags" at x 10 in player 1's view.
-    EXPECT_EQ(view(10, 1), hud);
-    EXPECT_NE(view(9, 1), hud);
-    EXPECT_EQ(view(10 + 16 * 8 - 1, 9), hud);
-    EXPECT_NE(view(10 + 16 * 8, 5), hud);
-}
+    EXPECT_EQ(aircraft[0].thrust, 7.0f);  // kept while held at the ceiling
 
-TEST_F(MatchTest, SpeedBarIsOnePixelAtRestAndGrowsWithSpeed)
-{
-    draw_player_view(1);
-    EXPECT_EQ(count_in_view(speed_bar), 3);
-    EXPECT_EQ(view(75, 121), speed_bar);
-    aircraft[1].speed = 10.0f;
-    draw_player_view(1);
-    EXPECT_EQ(count_in_view(speed_bar), 33);  // i < 11
-    aircraft[1].speed = 52.5f;
-    draw_player_view(1);
-    EXPECT_EQ(count_in_view(speed_bar), 150);
-    // Player 2's name text starts at x 0, whose column is never written.
-    EXPECT_EQ(view(1, 1), hud);
-    EXPECT_NE(view(0, 1), hud);
-}
-
-TEST_F(MatchTest, AimingMarkCoversColumns48To150AndRows120To191)
-{
-    for (size_t k = 0; k < target_store.size(); ++k) target_store[k] = 0x000A0B0C;
-    target_store[0] = 0;  // transparent corner
-    draw_player_view(0);
-    EXPECT_EQ(view(48, 120), 0u);  // the transparent pixel shows space
-    EXPECT_EQ(view(49, 120), 0x000A0B0Cu);
-    EXPECT_EQ(view(150, 191), 0x000A0B0Cu);
-    EXPECT_EQ(view(48, 191), 0x000A0B0Cu);
-    EXPECT_NE(view(47, 150), 0x000A0B0Cu);
-    EXPECT_NE(view(151, 150), 0x000A0B0Cu);
-    EXPECT_NE(view(100, 119), 0x000A0B0Cu);
-    EXPECT_NE(view(100, 192), 0x000A0B0Cu);
-    // The energy text is drawn before the mark and shows through nowhere
-    // inside it.
-    EXPECT_EQ(count_in_view(0x000A0B0C), 103 * 72 - 1);
-}
-
-struct MarkerCase {
-    float x, y, z;
-    int32_t mx, my;
-    uint32_t colour;
-};
-
-TEST_F(MatchTest, DirectionMarkerLiesTwentyPixelsTowardsTheOpponent)
-{
-    const MarkerCase cases[] = {
-        {100, 0, 500, 120, 150, marker_ahead},
-        {-3, 0, 5, 80, 150, marker_ahead},
-        {30, -40, -5, 112, 134, marker_behind},
-        {0, 700, 0, 100, 170, marker_behind},
-        {-60, 80, 2000, 88, 166, marker_ahead},
-    };
-    for (const MarkerCase& c : cases) {
-        aircraft[1].matrix = placed_at(c.x, c.y, c.z);
-        draw_player_view(0);
-        EXPECT_EQ(count_in_view(c.colour), 8) << c.x << " " << c.y;
-        for (int32_t k = 1; k <= 2; ++k) {
-            EXPECT_EQ(view(c.mx - k, c.my), c.colour);
-            EXPECT_EQ(view(c.mx + k, c.my), c.colour);
-            EXPECT_EQ(view(c.mx, c.my - k), c.colour);
-            EXPECT_EQ(view(c.mx, c.my + k), c.colour);
+    // Player 1 brakes, player 2 coasts: 46 frames to -0.6, 125 to 0.
+    controls[0] = {0, 1, 0, 0, 0, 0, 0};
+    controls[1] = {};
+    int32_t below_zero = 0, at_rest = 0;
+    for (int32_t frame = 1; frame <= 130; ++frame) {
+        flight_update();
+        if (below_zero == 0 && aircraft[0].speed < 0) {
+            below_zero = frame;
+            EXPECT_NEAR(aircraft[0].speed, -0.6f, 1e-4f);
+            travelled = aircraft[0].matrix.m[14];
+        } else if (below_zero != 0 && frame == below_zero + 1) {
+            EXPECT_EQ(aircraft[0].speed, 0.0f);
+            EXPECT_EQ(aircraft[0].matrix.m[14], travelled);
         }
-        EXPECT_NE(view(c.mx, c.my), c.colour);
+        if (at_rest == 0 && aircraft[1].speed <= 0) at_rest = frame;
     }
+    EXPECT_EQ(below_zero, 46);
+    EXPECT_EQ(at_rest, 125);
+    EXPECT_EQ(aircraft[0].thrust, 0.0f);
+    EXPECT_EQ(aircraft[1].thrust, 0.0f);
+    aircraft[0].thrust = 3;  // braking at rest leaves the thrust alone
+    const Matrix4 still = aircraft[1].matrix;
+    flight_update();
+    EXPECT_EQ(aircraft[0].thrust, 3.0f);
+    EXPECT_EQ(aircraft[1].speed, 0.0f);
+    EXPECT_TRUE(same_matrix(aircraft[1].matrix, still));
 }
 
-TEST_F(MatchTest, DirectionMarkerIsLeftOutOnTheForwardAxis)
+TEST_F(Match, TurnRatesOvershootOnceHoldAndDecayToZero)
 {
-    aircraft[1].matrix = placed_at(0, 0, 800);
-    draw_player_view(0);
-    EXPECT_EQ(count_in_view(marker_ahead), 0);
-    EXPECT_EQ(count_in_view(marker_behind), 0);
-}
-
-TEST_F(MatchTest, StarsProjectInsideTheViewOnly)
-{
-    // Viewer at identity: a star (x, y, z) lands at
-    // (100 + 256 x / z, 150 + 256 y / z).
-    const Vec3 stars[] = {
-        {99.0f, 120.0f, 256.0f},    // (199, 270): drawn
-        {100.0f, 120.0f, 256.0f},   // sx = 200: outside
-        {-99.5f, 120.0f, 256.0f},   // sx = 0.5: drawn in column 0
-        {-100.0f, 110.0f, 256.0f},  // sx = 0: outside
-        {50.0f, 149.5f, 256.0f},    // sy = 299.5: drawn in row 299
-        {40.0f, 150.0f, 256.0f},    // sy = 300: outside
-        {30.0f, -150.0f, 256.0f},   // sy = 0: outside
-        {0.0f, 120.0f, 0.05f},      // too close to the eye plane
-        {0.0f, 100.0f, -20.0f},     // behind
-        {0.0f, 0.0f, -20.0f},       // behind, would project onto the centre
-    };
-    for (size_t k = 0; k < std::size(stars); ++k) star_field[k] = stars[k];
-    aircraft[1].matrix = placed_at(0, 0, 800);  // no marker
-    draw_player_view(0);
-    EXPECT_EQ(view(199, 270), 0xFFFFFFu);
-    EXPECT_EQ(view(0, 270), 0xFFFFFFu);
-    EXPECT_EQ(view(150, 299), 0xFFFFFFu);
-    EXPECT_EQ(count_in_view(0xFFFFFF), 3);
-
-    // Only the viewer's rotation counts, never his position.
-    aircraft[0].matrix.m[12] = 123456.0f;
-    aircraft[0].matrix.m[14] = -98765.0f;
-    aircraft[1].matrix = placed_at(123456.0f, 0, 0);
-    draw_player_view(0);
-    EXPECT_EQ(view(199, 270), 0xFFFFFFu);
-    EXPECT_EQ(count_in_view(0xFFFFFF), 3);
-}
-
-TEST_F(MatchTest, OpponentMeshesAreColouredByTheirNames)
-{
-    std::vector<Texture> texture(1);
-    for (uint32_t& p : texture[0].pixels) p = 0x0000FF00;
-    MemoryScene plane;
-    plane.parts.push_back(make_square("Tail", 40.0f));
-    plane.parts.push_back(make_square("Body", 40.0f));
-    plane.parts.push_back(make_square("Wing", 40.0f));
-    plane.parts.push_back(make_square("", 40.0f));
-    // Side by side, all facing the viewer.
-    const float offsets[] = {-150.0f, -50.0f, 50.0f, 150.0f};
-    for (size_t k = 0; k < 4; ++k) {
-        for (Vertex& v : plane.parts[k].vertices) v.x += offsets[k];
+    controls[0].turn_left = 1;
+    controls[1].pitch_down = 1;
+    const float held[] = {0.015f, 0.03f, 0.045f, 0.06f, 0.075f, 0.09f, 0.105f, 0.12f, 0.135f, 0.15f, 0.165f,
+                          0.15707964f, 0.15707964f};
+    for (float rate : held) {
+        flight_update();
+        EXPECT_NEAR(aircraft[0].yaw_rate, rate, 1e-7f);
+        EXPECT_NEAR(aircraft[1].pitch_rate, -rate, 1e-7f);
     }
-    plane.bind();
-    for (int32_t p = 0; p < 2; ++p) {
-        plane_scene[p] = &plane.scene;
-        plane_texture[p] = texture.data();
+    EXPECT_EQ(aircraft[0].yaw_rate, 0.15707964f);
+    clear_controls();
+    for (float rate : {0.12707964f, 0.09707964f, 0.06707964f, 0.03707964f, 0.00707964f, 0.0f, 0.0f}) {
+        flight_update();
+        EXPECT_NEAR(aircraft[0].yaw_rate, rate, 2e-8f);
+        EXPECT_NEAR(aircraft[1].pitch_rate, -rate, 2e-8f);
     }
-    aircraft[0].matrix = placed_at(0, 0, 0);
-    aircraft[1].matrix = placed_at(0, 0, 1000);
-    draw_player_view(0);  // player 2's aeroplane, seen by player 1
-    const int32_t y = 150;
-    EXPECT_EQ(view(100 - 24, y), 0x0000FF00u);  // "T": textured
-    const uint32_t body = view(100 - 8, y);     // "B": blue-violet
-    EXPECT_GT(body & 0xFF, (body >> 16) & 0xFF);
-    EXPECT_GT((body >> 16) & 0xFF, (body >> 8) & 0xFF);
-    const uint32_t wing = view(100 + 8, y);  // pure red for player 2's
-    EXPECT_GT((wing >> 16) & 0xFF, 0u);
-    EXPECT_EQ(wing & 0xFFFF, 0u);
-    const uint32_t unnamed = view(100 + 24, y);
-    EXPECT_EQ(unnamed, wing);
-
-    aircraft[1].matrix = placed_at(0, 0, 0);
-    aircraft[0].matrix = placed_at(0, 0, 1000);
-    draw_player_view(1);  // player 1's aeroplane: red with some green and blue
-    const uint32_t other = view(100 + 8, y);
-    EXPECT_GT((other >> 16) & 0xFF, 0u);
-    EXPECT_GT((other >> 8) & 0xFF, 0u);
-    EXPECT_EQ((other >> 8) & 0xFF, other & 0xFF);
-    plane_scene[0] = plane_scene[1] = nullptr;
-    plane_texture[0] = plane_texture[1] = nullptr;
+    EXPECT_EQ(aircraft[0].yaw_rate, 0.0f);
+    EXPECT_EQ(aircraft[1].pitch_rate, 0.0f);
 }
 
-TEST_F(MatchTest, ExplosionAtTheViewersDepthCoversTheView)
+TEST_F(Match, ConflictingKeysAccelerateTurnLeftAndPitchUp)
 {
-    aircraft[1].matrix = placed_at(0, 0, 0);
-    aircraft[1].energy = 0;
-    frag_timer = 200;
-    draw_player_view(0);
-    EXPECT_EQ(aircraft[1].explosion_frame, 1);
-    // z = 0.1: the sprite is 573440 pixels wide, texel columns 55 and 56
-    // and rows 50 and 51 of picture 1 fill the view.
-    EXPECT_EQ(view(50, 100), explosion_texel(1, 55 + 112 * 50));
-    EXPECT_EQ(view(150, 250), explosion_texel(1, 56 + 112 * 51));
-    EXPECT_EQ(view(1, 1), explosion_texel(1, 55 + 112 * 50));
-    EXPECT_EQ(view(199, 299), explosion_texel(1, 56 + 112 * 51));
-    for (int32_t y = 0; y < 300; ++y) EXPECT_EQ(view(0, y), 0u) << y;
-    for (int32_t x = 0; x < 200; ++x) EXPECT_EQ(view(x, 0), 0u) << x;
-    for (int32_t k = 0; k < 200 * 300; ++k) ASSERT_EQ(engine.depth_buffer[k], 0.1f) << k;
-}
-
-TEST_F(MatchTest, ExplosionSpriteFollowsDistanceAndWorldOffsets)
-{
-    aircraft[1].energy = -5;
-    frag_timer = 200;
-    // 512 units ahead: 112 x 102 pixels, one texel per pixel, its corner at
-    // (100 - 56, 150 - 51).
-    aircraft[1].matrix = placed_at(0, 0, 512);
-    aircraft[1].explosion_frame = 4;
-    draw_player_view(0);
-    EXPECT_EQ(aircraft[1].explosion_frame, 5);
-    EXPECT_EQ(view(50, 105), explosion_texel(5, 6 + 112 * 6));
-    EXPECT_EQ(view(44, 99), explosion_texel(5, 0));
-    EXPECT_EQ(view(155, 200), explosion_texel(5, 111 + 112 * 101));
-    EXPECT_EQ(view(43, 99), 0u);
-    EXPECT_EQ(view(156, 200), 0u);
-    EXPECT_EQ(view(155, 201), 0u);
-    EXPECT_EQ(engine.depth_buffer[0], 512.0f);
-    // The offsets move it by world units, not divided by the distance.
-    aircraft[1].matrix = placed_at(30, -20, 512);
-    draw_player_view(0);
-    EXPECT_EQ(view(80, 85), explosion_texel(6, 6 + 112 * 6));
-    // A negative explosion frame starts again from 0.
-    aircraft[1].explosion_frame = -7;
-    draw_player_view(0);
-    EXPECT_EQ(aircraft[1].explosion_frame, 1);
-}
-
-TEST_F(MatchTest, ExplosionBehindTheViewerIsNotDrawnButSetsTheDepth)
-{
-    aircraft[1].matrix = placed_at(0, 0, -50);
-    aircraft[1].energy = 0;
-    aircraft[1].explosion_frame = 3;
-    frag_timer = 200;
-    draw_player_view(0);
-    EXPECT_EQ(aircraft[1].explosion_frame, 4);
-    for (int32_t k = 0; k < 200 * 300; ++k) ASSERT_NE(view_buffer[k] >> 16, 4u) << k;
-    EXPECT_EQ(engine.depth_buffer[12345], -50.0f);
-    // After picture 15 nothing more is drawn, the depth is still filled.
-    aircraft[1].matrix = placed_at(0, 0, 0);
-    aircraft[1].explosion_frame = 15;
-    draw_player_view(0);
-    EXPECT_EQ(aircraft[1].explosion_frame, 16);
-    EXPECT_EQ(view(50, 100), 0u);
-    EXPECT_EQ(engine.depth_buffer[12345], 0.1f);
-}
-
-TEST_F(MatchTest, BothDeadMeansNoiseInBothViewsFor37Frames)
-{
-    aircraft[1].matrix = placed_at(0, 30, 0);  // a collision
-    run_frame();
-    EXPECT_EQ(frag_timer, 255 - 7);
-    EXPECT_STREQ(frag_message, "No one got a frag ...");
-    EXPECT_EQ((std::vector<int32_t>{4}), sounds);
-    // Both halves are grey noise, except the message in green 248 << 8,
-    // centred: 21 characters from x = 200 - 84.
-    EXPECT_EQ(shown(116, 151), 0x00F800u);
-    EXPECT_EQ(shown(116 + 21 * 8 - 1, 159), 0x00F800u);
-    EXPECT_TRUE(grey(shown(115, 151)));
-    EXPECT_TRUE(grey(shown(116 + 21 * 8, 151)));
-    EXPECT_TRUE(grey(shown(116, 150)));
-    int32_t not_grey = 0, distinct = 0;
-    for (int32_t y = 0; y < 300; ++y) {
-        for (int32_t x = 0; x < 400; ++x) {
-            not_grey += !grey(shown(x, y));
-            distinct += x > 0 && shown(x, y) != shown(x - 1, y);
-        }
+    controls[0] = controls[1] = {1, 1, 1, 1, 1, 1, 0};
+    flight_update();
+    flight_update();
+    for (const Aircraft& a : aircraft) {
+        EXPECT_EQ(a.speed, 1.5f);
+        EXPECT_EQ(a.yaw_rate, 0.015f + 0.015f);
+        EXPECT_EQ(a.pitch_rate, 0.015f + 0.015f);
     }
-    EXPECT_EQ(not_grey, 21 * 8 * 9);
-    EXPECT_GT(distinct, 100000);
-    const int32_t frames = 1 + frames_until_next_round();
-    EXPECT_EQ(frames, 37);
-    EXPECT_EQ(aircraft[0].energy, 100);
-    EXPECT_EQ(aircraft[1].energy, 100);
-    EXPECT_EQ(aircraft[0].frags + aircraft[1].frags, 0);
-    EXPECT_EQ(match_active, 1);
-    // The frame that ends the sequence shows no message.
-    EXPECT_TRUE(grey(shown(116, 151)));
+    // Left turns the nose (row 2) to the left of the screen, Up raises it.
+    matrix_identity(aircraft[0].matrix);
+    matrix_identity(aircraft[1].matrix);
+    controls[0] = {0, 0, 1, 0, 0, 0, 0};
+    controls[1] = {0, 0, 0, 0, 1, 0, 0};
+    flight_update();
+    EXPECT_LT(aircraft[0].matrix.m[8], 0.0f);
+    EXPECT_LT(aircraft[1].matrix.m[9], 0.0f);
 }
 
-TEST_F(MatchTest, OneDeadMeansOneNoisyViewFor43FramesAndAFrag)
+TEST_F(Match, PlayerOneTurnsAboutYThenXPlayerTwoAboutXThenY)
 {
-    aircraft[1].energy = -5;
-    run_frame();
-    EXPECT_EQ(frag_timer, 255 - 6);
-    EXPECT_STREQ(frag_message, "Player 1 got a frag ...");
-    // Player 2's half is noise, player 1's shows his instruments.
-    EXPECT_EQ(shown(78, 187), hud);
-    EXPECT_TRUE(grey(shown(200 + 78, 187)));
-    // Keys held during the sequence are cleared every frame.
-    controls[0].accelerate = 1;
-    controls[0].fire = 1;
-    run_frame();
-    EXPECT_EQ(aircraft[0].speed, 0.0f);
-    EXPECT_EQ(shot_count, 0);
-    EXPECT_EQ(aircraft[1].explosion_frame, 2);
-    const int32_t frames = 2 + frames_until_next_round();
-    EXPECT_EQ(frames, 43);
-    EXPECT_EQ(aircraft[0].frags, 1);
-    EXPECT_EQ(aircraft[1].frags, 0);
-    EXPECT_EQ(aircraft[1].explosion_frame, 0);
-}
-
-TEST_F(MatchTest, ASurvivorAtZeroEnergyAlsoSeesNoiseAndNobodyScores)
-{
-    aircraft[0].energy = 0;  // twenty hits taken, still alive
-    aircraft[1].energy = -5;
-    const int32_t frames = frames_until_next_round();
-    EXPECT_EQ(frames, 37);
-    EXPECT_EQ(aircraft[0].frags + aircraft[1].frags, 0);
-}
-
-TEST_F(MatchTest, HalvesGoLeftAndRight)
-{
-    aircraft[0].energy = 55;
-    aircraft[1].energy = 7;
-    run_frame();
-    ASSERT_EQ(frames_presented, 1);
-    EXPECT_EQ(shown(78, 187), hud);
-    EXPECT_EQ(shown(200 + 78, 187), hud);  // "  7 %": a space glyph
-    EXPECT_EQ(shown(10, 1), hud);          // "Player 1 ..." at x 10
-    EXPECT_NE(shown(200 + 0, 1), hud);     // "Player 2 ..." at x 0 of its view
-    EXPECT_EQ(shown(200 + 1, 1), hud);
-}
-
-TEST_F(MatchTest, TheFirstFragEndsAMatchWithLimitOne)
-{
-    frag_limit = 1;
-    aircraft[1].energy = -1;
-    frames_until_next_round();
-    EXPECT_EQ(aircraft[0].frags, 1);
-    EXPECT_EQ(match_active, 0);
-    EXPECT_EQ(winner_active, 1);
-    EXPECT_EQ(match_winner, 1);
-    EXPECT_EQ((std::vector<int32_t>{4, 4}), sounds);
-}
-
-TEST_F(MatchTest, AShotFromPlayerOneHitsPlayerTwoAFewFramesLater)
-{
-    aircraft[1].matrix = placed_at(0, 0, 500);
-    controls[0].fire = 1;
-    run_frame();
-    controls[0].fire = 0;
-    EXPECT_EQ(shot_count, 1);
-    // Launched at 31 and 100 units further each frame; in the fifth frame
-    // it is tested against player 2 at 431, 451 and 471 units: a hit.
-    for (int32_t frame = 2; frame <= 4; ++frame) {
-        run_frame();
-        EXPECT_EQ(aircraft[1].energy, 100) << frame;
+    for (Aircraft& a : aircraft) {
+        matrix_identity(a.matrix);
+        matrix_rotate_z(a.matrix, 0.7f);
+        a.speed = 20;
+        a.yaw_rate = 0.09f;
+        a.pitch_rate = -0.06f;
     }
-    run_frame();
+    const Matrix4 start = aircraft[0].matrix;
+    controls[0] = controls[1] = {0, 0, 1, 0, 0, 1, 0};
+    flight_update();
+    Matrix4 first = start, second = start;
+    const float speed = 20.0f - 0.4f, yaw = 0.09f + 0.015f, pitch = -0.06f - 0.015f;
+    matrix_translate(first, 0, 0, speed);  // moved along the old heading first
+    matrix_rotate_y(first, -yaw);
+    matrix_rotate_x(first, pitch);
+    matrix_translate(second, 0, 0, speed);
+    matrix_rotate_x(second, pitch);
+    matrix_rotate_y(second, -yaw);
+    EXPECT_TRUE(same_matrix(aircraft[0].matrix, first));
+    EXPECT_TRUE(same_matrix(aircraft[1].matrix, second));
+    EXPECT_FALSE(same_matrix(first, second));
+}
+
+TEST_F(Match, FireLaunchesAShot31UnitsAheadEachFramePlayerOneFirst)
+{
+    matrix_rotate_y(aircraft[1].matrix, 3.0f);
+    controls[0].fire = controls[1].fire = controls[0].accelerate = 1;
+    flight_update();
+    ASSERT_EQ(shot_count, 2);
+    EXPECT_EQ(sounds, (std::vector<int32_t>{sound_shot, sound_shot}));
+    EXPECT_EQ(shot_age[0], 0);
+    EXPECT_EQ(shot_matrix[0].m[14], 0.5f + 31.0f);  // from where this frame's move left him
+    Matrix4 muzzle = aircraft[1].matrix;
+    matrix_translate(muzzle, 0, 0, 31);
+    EXPECT_TRUE(same_matrix(shot_matrix[1], muzzle));
+    for (int32_t k = 0; k < shot_capacity; ++k) launch_shot(aircraft[0].matrix);
+    EXPECT_EQ(shot_count, shot_capacity);  // a launch into a full list is dropped
+}
+
+TEST_F(Match, PlayerTwosPassTestsFivePointsTwentyApartPlayerOnesOnlyOne)
+{
+    // A shot flying at player 2 from 109 units is tested at 109, 89, 69, 49
+    // and 29 units: a hit. From 110 the last test is at 30: none.
+    put_shot(5000 - 109.5f);
+    process_shots(1);
     EXPECT_EQ(aircraft[1].energy, 95);
     EXPECT_EQ(shot_count, 0);
-    EXPECT_EQ((std::vector<int32_t>{2, 3}), sounds);
+    put_shot(5000 - 110);
+    process_shots(1);
+    EXPECT_EQ(aircraft[1].energy, 95);
+    EXPECT_EQ(shot_matrix[0].m[14], 4990.0f);  // moved 100 units
+    EXPECT_EQ(sounds, (std::vector<int32_t>{sound_hit}));
+
+    // One coming at player 1 from 50 units: tested there, not moved, then
+    // 50 units behind him after player 2's pass: it passes him unhurt.
+    shot_count = 0;
+    put_shot(50, true);
+    process_shots(0);
+    EXPECT_EQ(shot_matrix[0].m[14], 50.0f);
+    process_shots(1);
+    process_shots(0);
+    EXPECT_EQ(aircraft[0].energy, 100);
+    EXPECT_NEAR(shot_matrix[0].m[14], -50.0f, 1e-3f);
+    put_shot(29.5f, true);
+    process_shots(0);
+    EXPECT_EQ(aircraft[0].energy, 95);
+    EXPECT_EQ(shot_count, 1);
 }
 
-TEST_F(MatchTest, AeroplanesAnyDistanceApartDrawWithoutTrouble)
+TEST_F(Match, AShotLivesSixteenFramesAndAnExpiringShotIsNotTested)
 {
-    // Positions far beyond any picture (no limit on the world): the
-    // conversions to pixels must stay defined.
-    const float far[] = {3.0e4f, 5.0e9f, 1.0e30f, -2.0e38f};
-    for (float f : far) {
-        aircraft[0].matrix = placed_at(0, 0, 0);
-        aircraft[1].matrix = placed_at(f, -f, f * 0.5f);
-        aircraft[1].energy = 0;
-        aircraft[1].explosion_frame = 3;
-        aircraft[0].speed = 1.0e30f;
-        frag_timer = 200;
-        draw_player_view(0);
-        aircraft[1].matrix = placed_at(f, 0, 0.05f);
-        draw_player_view(0);
-        EXPECT_EQ(aircraft[1].explosion_frame, 5);
-        EXPECT_EQ(count_in_view(speed_bar), 150);
+    aircraft[1].matrix = placed_at(-5000, 0, 0);
+    launch_shot(aircraft[0].matrix);
+    for (int32_t frame = 1; frame <= 16; ++frame) {
+        process_shots(1);
+        process_shots(0);
+        ASSERT_EQ(shot_count, 1);
+        EXPECT_EQ(shot_age[0], 6 * frame);
     }
+    process_shots(1);
+    EXPECT_EQ(shot_matrix[0].m[14], 31.0f + 1700.0f);
+    process_shots(0);
+    EXPECT_EQ(shot_count, 0);
+    // Aged past 100 right beside player 2: removed untested; at exactly 100
+    // still tested.
+    aircraft[1].matrix = placed_at(0, 0, 5000);
+    put_shot(5000, false, 98);
+    process_shots(1);
+    EXPECT_EQ(aircraft[1].energy, 100);
+    put_shot(5000, false, 97);
+    process_shots(1);
+    EXPECT_EQ(aircraft[1].energy, 95);
+}
+
+TEST_F(Match, AHitHandsTheSlotToTheNextShotInFull)
+{
+    put_shot(5000 - 29);
+    put_shot(4000, true, 12);
+    put_shot(3000, true, 40);
+    process_shots(1);
+    EXPECT_EQ(aircraft[1].energy, 95);
+    ASSERT_EQ(shot_count, 2);
+    EXPECT_EQ(shot_age[0], 15);  // aged, tested and moved in the same pass
+    EXPECT_NEAR(shot_matrix[0].m[14], 3900.0f, 1e-2f);
+    EXPECT_EQ(shot_age[1], 43);
+    remove_shot(7);  // nothing there
+    EXPECT_EQ(shot_count, 2);
+}
+
+TEST_F(Match, CollisionsDeathsAndFrags)
+{
+    aircraft[1].matrix = placed_at(0, 40, 0);
+    collision_test();  // exactly 40 is not a collision
+    EXPECT_EQ(aircraft[0].energy, 100);
+    matrix_translate(aircraft[1].matrix, 0, -0.5f, 0);
+    collision_test();
+    EXPECT_EQ(aircraft[0].energy, -1);
+    EXPECT_EQ(aircraft[1].energy, -1);
+    aircraft[0].explosion_frame = 7;
+    death_checks();
+    EXPECT_EQ(aircraft[0].energy, 0);
+    EXPECT_EQ(aircraft[1].energy, 0);
+    EXPECT_EQ(aircraft[0].explosion_frame, 0);
+    EXPECT_EQ(frag_timer, 255);
+    EXPECT_STREQ(frag_message, "No one got a frag ...");
+    aircraft[0].energy = aircraft[1].energy = 50;
+    collision_test();  // off during the sequence
+    EXPECT_EQ(aircraft[0].energy, 50);
+
+    std::strcpy(player_name[0], std::string(31, 'x').c_str());
+    std::strcpy(player_name[1], "Bob");
+    aircraft[0].energy = -5;
+    death_checks();
+    EXPECT_STREQ(frag_message, "Bob got a frag ...");
+    frag_timer = 100;
+    aircraft[1].energy = -1;  // the survivor meets a shot still in flight
+    death_checks();
+    EXPECT_EQ(frag_timer, 255);
+    EXPECT_EQ(std::string(frag_message), std::string(31, 'x') + " got a frag ...");
+    EXPECT_EQ(sounds, (std::vector<int32_t>{sound_frag, sound_frag, sound_frag}));
+}
+
+TEST_F(Match, OneDeathMeansFortyThreeFramesAndAFrag)
+{
+    aircraft[1].energy = -5;
+    frame();
+    EXPECT_EQ(frag_timer, 255 - 6);
+    controls[0].accelerate = controls[0].fire = 1;  // cleared every frame of the sequence
+    EXPECT_EQ(1 + sequence(), 43);
+    EXPECT_EQ(aircraft[0].speed, 0.0f);
+    EXPECT_EQ(aircraft[0].frags, 1);
+    EXPECT_EQ(aircraft[1].energy, 100);
+    EXPECT_EQ(match_active, 1);
+}
+
+TEST_F(Match, TwoDownMeansThirtySevenFramesAndNoFrag)
+{
+    aircraft[1].matrix = placed_at(0, 30, 0);  // a collision
+    EXPECT_EQ(sequence(), 37);
+    aircraft[1].matrix = placed_at(0, 0, 5000);
+    aircraft[0].energy = 0;  // twenty hits taken: alive, but down when the round ends
+    aircraft[1].energy = -5;
+    EXPECT_EQ(sequence(), 37);
+    EXPECT_EQ(aircraft[0].frags + aircraft[1].frags, 0);
+}
+
+TEST_F(Match, TheLastFragEndsTheMatch)
+{
+    frag_limit = 1;
+    aircraft[0].energy = -1;
+    sequence();
+    EXPECT_EQ(winner_active, 1);
+    EXPECT_EQ(match_active, 0);
+    EXPECT_EQ(match_winner, 2);
+    EXPECT_EQ(sounds, (std::vector<int32_t>{sound_frag, sound_frag}));
+}
+
+TEST_F(Match, StarsAndTheExplosionStayInsideTheView)
+{
+    // Seen from the identity a star (x, y, z) lands at (100 + 256 x / z,
+    // 150 + 256 y / z); on or past an edge, too near or behind: not drawn.
+    const Vec3 stars[] = {{99, 120, 256}, {100, 120, 256}, {-99.5f, 120, 256}, {-100, 110, 256}, {50, 149.5f, 256},
+                          {40, 150, 256}, {30, -150, 256}, {0, 120, 0.05f}, {0, 0, -20}};
+    std::fill(std::begin(star_field), std::end(star_field), Vec3{0, 0, 0});
+    std::copy(std::begin(stars), std::end(stars), star_field);
+    aircraft[0].matrix.m[12] = aircraft[0].matrix.m[13] = 123456;  // only the viewer's rotation counts
+    aircraft[1].matrix = placed_at(123456, 123456, 800);            // straight ahead: no direction marker
+    auto drawn = [](uint32_t colour) {
+        std::vector<int32_t> at;
+        for (int32_t k = 0; k < 200 * 300; ++k) {
+            if (view_buffer[k] == colour) at.push_back(k);
+        }
+        return at;
+    };
+    draw_player_view(0);
+    EXPECT_EQ(drawn(0xFFFFFF), (std::vector<int32_t>{270 * 200, 270 * 200 + 199, 299 * 200 + 150}));
+
+    // The opponent dead at the viewer's depth: z = 0.1, the sprite covers
+    // the view but for its first row and column. Behind him: nothing drawn.
+    std::fill(explosion_frames + explosion_pixels, explosion_frames + 2 * explosion_pixels, 0x123456u);
+    aircraft[1].matrix = placed_at(123456, 123456, 0);
+    aircraft[1].energy = 0;
+    frag_timer = 200;
+    draw_player_view(0);
+    EXPECT_EQ(drawn(0x123456).size(), 199u * 299u - 3u);  // less the speed bar over it
+    EXPECT_EQ(view_buffer[0], 0u);
+    EXPECT_EQ(engine.depth_buffer[12345], 0.1f);
+    aircraft[1].matrix = placed_at(123456, 123456, -50);
+    aircraft[1].explosion_frame = 0;
+    draw_player_view(0);
+    EXPECT_TRUE(drawn(0x123456).empty());
+    EXPECT_EQ(engine.depth_buffer[12345], -50.0f);
+}
+
+TEST_F(Match, AeroplanesAnyDistanceApartDrawWithoutTrouble)
+{
+    frag_timer = 200;
+    aircraft[0].speed = 1.0e30f;
+    for (float far : {3.0e4f, 5.0e9f, 1.0e30f, -2.0e38f}) {
+        aircraft[1].energy = 0;
+        aircraft[1].matrix = placed_at(far, -far, far * 0.5f);
+        draw_player_view(0);
+        aircraft[1].matrix = placed_at(far, 0, 0.05f);
+        draw_player_view(0);
+    }
+    EXPECT_EQ(aircraft[1].explosion_frame, 8);
 }
 
 }  // namespace

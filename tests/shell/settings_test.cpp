@@ -1,215 +1,124 @@
-// The settings file: seven lines read by position, written whole.
+// The settings file: seven lines read by position, our options after them,
+// everything written back whole.
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "scratch_dir.h"
 #include "shell/settings.h"
-#include "game/match.h"
-#include "game/weapons.h"
-#include "game/world.h"
-#include "shell/credits.h"
-#include "shell/pictures.h"
-#include "shell/screens.h"
-#include "shell/settings.h"
-#include "shell/startup.h"
-#include "shell_fixture.h"
 
 namespace {
 
-class SettingsTest : public ShellTest {
+// The settings globals in one line.
+std::string settings()
+{
+    return std::to_string(res_x) + "x" + std::to_string(res_y) + " #" + std::to_string(resolution_index) +
+           " limit " + std::to_string(frag_limit) + " planes " + std::to_string(plane_index[0]) + " " +
+           plane_name[0] + ", " + std::to_string(plane_index[1]) + " " + plane_name[1] + " names " +
+           player_name[0] + "|" + player_name[1];
+}
+
+const std::string names = " names Player 1|Player 2";
+const std::string planes = " planes 0 Happy, 0 Happy" + names;
+const std::string limit = " limit 10" + planes;
+const std::string defaults = "400x300 #0" + limit;
+const std::string seven = "ResX=640\nResY=480\nLimit=3\nPlane.0=5\nPlane.1=2\nName.0=Red Baron\nName.1=Snoopy\n";
+const std::string seven_read = "640x480 #3 limit 3 planes 5 Needle, 2 Titan Hs names Red Baron|Snoopy";
+
+class Settings : public ::testing::Test {
 protected:
-    void read(const std::string& text, const std::string& name = "settings.ini")
-    {
-        dir.write(name, text);
-        read_settings();
-    }
+    void SetUp() override { reset_settings(); }
+    void TearDown() override { reset_settings(); }
+    ScratchWorkingDirectory cwd;
 };
 
-const char full_file[] =
-    "ResX=640\nResY=480\nLimit=3\nPlane.0=5\nPlane.1=2\nName.0=Red Baron\nName.1=Snoopy\n";
-
-TEST_F(SettingsTest, WithoutAFileEverySettingKeepsItsDefault)
+TEST_F(Settings, LinesAreReadByPosition)
 {
-    read_settings();
-    EXPECT_EQ(current_settings(), default_settings);
-}
-
-TEST_F(SettingsTest, SevenLinesSetEverySetting)
-{
-    read(full_file);
-    EXPECT_EQ(current_settings(),
-              (Settings{640, 480, 3, 3, {5, 2}, {"Needle", "Titan Hs"}, {"Red Baron", "Snoopy"}}));
-}
-
-TEST_F(SettingsTest, OnlyThePositionOfALineCounts)
-{
-    read("Width=640\nName.0=384\nPlane.1=4\nfoo=1\nbar=3\nx=Ann\ny=Bob\n");
-    EXPECT_EQ(current_settings(), (Settings{640, 384, 1, 4, {1, 3}, {"Goliash 215", "Lizard 372"}, {"Ann", "Bob"}}));
-}
-
-TEST_F(SettingsTest, TheResolutionIndexFollowsTheHeightAlone)
-{
+    const std::string plane_lines = "ResX=400\nResY=300\nLimit=10\nPlane.0=3\nPlane.1=";
+    const std::string plane_read = "400x300 #0 limit 10 planes 3 Lizard 372, 0 Happy" + names;
+    const std::string name_lines = "ResX=400\nResY=300\nLimit=10\nPlane.0=0\nPlane.1=0\nName.0=";
+    const std::string name_read = "400x300 #0 limit 10 planes 0 Happy, 0 Happy names ";
     const struct {
-        const char* text;
-        int32_t width, height, index;
+        const char* file;  // null: no file
+        std::string text;
+        std::string read;
     } cases[] = {
-        {"ResX=512\nResY=480\n", 512, 480, 3},  {"ResX=400\nResY=300\n", 400, 300, 0},
-        {"ResX=512\nResY=384\n", 512, 384, 1},  {"ResX=640\nResY=400\n", 640, 400, 2},
-        {"ResX=800\nResY=600\n", 800, 600, 4},  {"ResX=1024\nResY=768\n", 1024, 768, 5},
-        {"ResX=800\nResY=1000\n", 800, 1000, 0}, {"ResX=640\nResY=500\n", 640, 500, 0},
-        {"ResX=123\n", 123, 300, 0},
+        {nullptr, "", defaults},
+        {"settings.ini", seven, seven_read},
+        {"SETTINGS.INI", seven, seven_read},  // found in any letter case
+        {"settings.ini", seven + "ResX=1024\nResY=768\nLimit=99\n", seven_read},  // lines after the seventh
+        {"settings.ini", "ResX=640\r\nResY=400\r\nLimit=5\r\nPlane.0=1\r\nPlane.1=2\r\nName.0=Ann\r\nName.1=Bob\r\n",
+         "640x400 #2 limit 5 planes 1 Goliash 215, 2 Titan Hs names Ann|Bob"},
+        // Keys are not compared.
+        {"settings.ini", "Width=640\nName.0=384\nPlane.1=4\nfoo=1\nbar=3\nx=Ann\ny=Bob\n",
+         "640x384 #1 limit 4 planes 1 Goliash 215, 3 Lizard 372 names Ann|Bob"},
+        // The index follows the height alone, from the second line on.
+        {"settings.ini", "ResX=512\nResY=480", "512x480 #3" + limit},
+        {"settings.ini", "ResX=800\nResY=1000\n", "800x1000 #0" + limit},
+        {"settings.ini", "ResX=123\n", "123x300 #0" + limit},
+        {"settings.ini", "ResX=512\nResY=768\n", "512x768 #5" + limit},
+        // Numbers up to the first other character; none leaves the default.
+        {"settings.ini", "ResX=+512x\nResY=\nLimit=abc\n", "512x300 #0" + limit},
+        {"settings.ini", "ResX=400\nResY=384\nLimit=7 frags\n", "400x384 #1 limit 7" + planes},
+        {"settings.ini", "ResX=400\nResY=300\nLimit=  -3\n", "400x300 #0 limit -3" + planes},
+        // A line without "=" ends the reading.
+        {"settings.ini", "ResX=512\nResY=384\nLimit 5\nPlane.0=5\n", "512x384 #1" + limit},
+        // Planes outside the table, or without digits, are the first.
+        {"settings.ini", plane_lines + "6\n", plane_read},
+        {"settings.ini", plane_lines + "-1\n", plane_read},
+        {"settings.ini", plane_lines + "x\n", plane_read},
+        {"settings.ini", plane_lines + "99999999999\n", plane_read},
+        // Names lose their last character (the line end) and keep the rest,
+        // cut to 31 characters.
+        {"settings.ini", name_lines + "  A b=c! 9\nName.1=Anna", name_read + "  A b=c! 9|Ann"},
+        {"settings.ini", name_lines + std::string(40, 'q') + "\nName.1=", name_read + std::string(31, 'q') + "|"},
     };
     for (const auto& c : cases) {
-        reset_program_state();
-        read(c.text);
-        EXPECT_EQ(res_x, c.width) << c.text;
-        EXPECT_EQ(res_y, c.height) << c.text;
-        EXPECT_EQ(resolution_index, c.index) << c.text;
+        SCOPED_TRACE(c.text);
+        reset_settings();
+        for (const auto& entry : std::filesystem::directory_iterator(cwd.dir.path())) {
+            std::filesystem::remove(entry.path());
+        }
+        if (c.file) cwd.dir.write(c.file, c.text);
+        read_settings();
+        EXPECT_EQ(settings(), c.read);
     }
 }
 
-TEST_F(SettingsTest, NumbersAreReadUpToTheFirstOtherCharacter)
+TEST_F(Settings, WritingGivesSevenLinesAndTheOptionsAndReadsBack)
 {
-    read("ResX=400\nResY=300\nLimit=abc\n");
-    EXPECT_EQ(frag_limit, 10);
-    reset_program_state();
-    read("ResX=400\nResY=300\nLimit=7 frags\n");
-    EXPECT_EQ(frag_limit, 7);
-    reset_program_state();
-    read("ResX=400\nResY=300\nLimit=  -3\n");
-    EXPECT_EQ(frag_limit, -3);
-    reset_program_state();
-    read("ResX=+512x\nResY=\nLimit=-\n");
-    EXPECT_EQ(res_x, 512);
-    EXPECT_EQ(res_y, 300);
-    EXPECT_EQ(frag_limit, 10);
-}
-
-TEST_F(SettingsTest, APlaneOutsideTheTableOrWithoutDigitsIsTheFirst)
-{
-    for (const char* value : {"6", "-1", "abc", "", "99999999999"}) {
-        reset_program_state();
-        plane_index[1] = 4;
-        read(std::string("ResX=400\nResY=300\nLimit=10\nPlane.0=3\nPlane.1=") + value + "\n");
-        EXPECT_EQ(plane_index[0], 3);
-        EXPECT_STREQ(plane_name[0], "Lizard 372");
-        EXPECT_EQ(plane_index[1], 0) << value;
-        EXPECT_STREQ(plane_name[1], "Happy") << value;
-    }
-}
-
-TEST_F(SettingsTest, TheLastNameLosesItsLastCharacterWithoutALineEnd)
-{
-    read("ResX=400\nResY=300\nLimit=10\nPlane.0=0\nPlane.1=0\nName.0=Bob\nName.1=Anna");
-    EXPECT_STREQ(player_name[0], "Bob");
-    EXPECT_STREQ(player_name[1], "Ann");
-    reset_program_state();
-    read("ResX=400\nResY=300\nLimit=10\nPlane.0=0\nPlane.1=0\nName.0=Bob\nName.1=");
-    EXPECT_STREQ(player_name[1], "");
-}
-
-TEST_F(SettingsTest, NamesKeepSpacesAndOtherCharactersAndAreCutTo31)
-{
-    const std::string long_name(100, 'x');
-    read("ResX=400\nResY=300\nLimit=10\nPlane.0=0\nPlane.1=0\nName.0=  A b=c! 9\nName.1=" +
-         long_name + "\n");
-    EXPECT_STREQ(player_name[0], "  A b=c! 9");
-    EXPECT_EQ(std::string(player_name[1]), std::string(31, 'x'));
-}
-
-TEST_F(SettingsTest, ReadingStopsAtAShortFileOrALineWithoutEquals)
-{
-    read("ResX=512\nResY=384\n");
-    EXPECT_EQ(res_x, 512);
-    EXPECT_EQ(res_y, 384);
-    EXPECT_EQ(frag_limit, 10);
-    EXPECT_STREQ(player_name[0], "Player 1");
-
-    reset_program_state();
-    read("ResX=512\nResY=384\nLimit 5\nPlane.0=5\nPlane.1=5\nName.0=Zed\nName.1=Kim\n");
-    EXPECT_EQ(res_y, 384);
-    EXPECT_EQ(frag_limit, 10);
-    EXPECT_EQ(plane_index[0], 0);
-    EXPECT_STREQ(player_name[0], "Player 1");
-}
-
-TEST_F(SettingsTest, LinesAfterTheSeventhAreIgnored)
-{
-    read(std::string(full_file) + "ResX=1024\nResY=768\nLimit=99\n");
-    EXPECT_EQ(res_x, 640);
-    EXPECT_EQ(frag_limit, 3);
-}
-
-TEST_F(SettingsTest, CrLfLinesReadLikeLfLines)
-{
-    read("ResX=640\r\nResY=400\r\nLimit=5\r\nPlane.0=1\r\nPlane.1=2\r\nName.0=Ann\r\nName.1=Bob\r\n");
-    EXPECT_EQ(res_y, 400);
-    EXPECT_EQ(resolution_index, 2);
-    EXPECT_STREQ(player_name[0], "Ann");
-    EXPECT_STREQ(player_name[1], "Bob");
-}
-
-TEST_F(SettingsTest, TheFileIsFoundInAnyLetterCase)
-{
-    read(full_file, "SETTINGS.INI");
-    EXPECT_EQ(res_x, 640);
-    EXPECT_STREQ(player_name[1], "Snoopy");
-}
-
-TEST_F(SettingsTest, WritingGivesSevenLinesFromTheGlobals)
-{
-    write_settings();
-    EXPECT_EQ(dir.read_text("Settings.ini"),
-              "ResX=400\nResY=300\nLimit=10\nPlane.0=0\nPlane.1=0\nName.0=Player 1\nName.1=Player 2\n");
-
-    res_x = 1024;
-    res_y = 768;
+    cwd.dir.write("SETTINGS.INI", seven + "Window=2\nno equals\nVolume=5\n=7\nWindow=3");
+    read_settings();
+    ASSERT_NE(settings_option("Window"), nullptr);
+    EXPECT_STREQ(settings_option("Window"), "2");
+    EXPECT_STREQ(settings_option("Volume"), "5");
+    EXPECT_EQ(settings_option("ResX"), nullptr);
+    set_settings_option("Volume", "7");
+    set_settings_option("Size", "big");
     frag_limit = -2;
-    plane_index[0] = 5;
-    plane_index[1] = 1;
-    std::strcpy(player_name[0], "Bob");
-    std::strcpy(player_name[1], "A B C");
-    write_settings();
-    EXPECT_EQ(dir.read_text("Settings.ini"),
-              "ResX=1024\nResY=768\nLimit=-2\nPlane.0=5\nPlane.1=1\nName.0=Bob\nName.1=A B C\n");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Settings.ini.tmp")));
-}
-
-TEST_F(SettingsTest, WhatIsWrittenReadsBack)
-{
-    res_x = 800;
-    res_y = 600;
-    frag_limit = 25;
-    plane_index[0] = 4;
-    plane_index[1] = 3;
     std::strcpy(player_name[0], std::string(31, 'q').c_str());
-    std::strcpy(player_name[1], "x y");
     write_settings();
-    reset_program_state();
+    const std::string written = "ResX=640\nResY=480\nLimit=-2\nPlane.0=5\nPlane.1=2\nName.0=" + std::string(31, 'q') +
+                                "\nName.1=Snoopy\nWindow=2\nVolume=7\nSize=big\n";
+    EXPECT_EQ(cwd.dir.read_text("SETTINGS.INI"), written);  // the file the reader found
+    EXPECT_FALSE(std::filesystem::exists(cwd.dir.file("Settings.ini")));
+    reset_settings();
+    EXPECT_EQ(settings_option("Window"), nullptr);
     read_settings();
-    EXPECT_EQ(current_settings(),
-              (Settings{800, 600, 4, 25, {4, 3}, {"Lizard 486", "Lizard 372"}, {std::string(31, 'q'), "x y"}}));
-}
+    EXPECT_EQ(settings(), "640x480 #3 limit -2 planes 5 Needle, 2 Titan Hs names " + std::string(31, 'q') + "|Snoopy");
 
-TEST_F(SettingsTest, WritingReplacesTheFileTheReaderReads)
-{
-    dir.write("SETTINGS.INI", "ResX=640\n");
-    frag_limit = 42;
+    // A new file is "Settings.ini"; one that cannot be replaced stays whole.
+    std::filesystem::remove(cwd.dir.file("SETTINGS.INI"));
+    reset_settings();
     write_settings();
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Settings.ini")));
-    EXPECT_EQ(dir.read_text("SETTINGS.INI").substr(0, 28), "ResX=400\nResY=300\nLimit=42\nP");
-    reset_program_state();
-    read_settings();
-    EXPECT_EQ(frag_limit, 42);
-}
-
-TEST_F(SettingsTest, AFileThatCannotBeWrittenLeavesTheOldOneWhole)
-{
-    dir.write("Settings.ini", full_file);
-    dir.make_dir("Settings.ini.tmp");  // the new contents cannot go there
+    EXPECT_EQ(cwd.dir.read_text("Settings.ini"),
+              "ResX=400\nResY=300\nLimit=10\nPlane.0=0\nPlane.1=0\nName.0=Player 1\nName.1=Player 2\n");
+    cwd.dir.make_dir("Settings.ini.tmp");
     frag_limit = 77;
     write_settings();
-    EXPECT_EQ(dir.read_text("Settings.ini"), full_file);
+    EXPECT_EQ(cwd.dir.read_text("Settings.ini").substr(18, 9), "Limit=10\n");
 }
 
 }  // namespace

@@ -5,17 +5,25 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what)
+{
+    std::perror(what.c_str());
+    std::abort();
+}
+
+}  // namespace
 
 ScratchDir::ScratchDir()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "valkron-test-XXXXXX").string();
-    if (char* made = mkdtemp(pattern.data())) {
-        path_ = made;
-    } else {
-        std::perror("mkdtemp");
-        std::abort();
-    }
+    if (!mkdtemp(pattern.data())) fail("mkdtemp");
+    path_ = pattern;
 }
 
 ScratchDir::~ScratchDir()
@@ -26,12 +34,8 @@ ScratchDir::~ScratchDir()
 
 std::string ScratchDir::write(const std::string& name, const std::vector<uint8_t>& bytes) const
 {
-    const std::string path = file(name);
-    if (!write_file(path, bytes)) {
-        std::perror(path.c_str());
-        std::abort();
-    }
-    return path;
+    if (!write_file(file(name), bytes)) fail(file(name));
+    return file(name);
 }
 
 std::string ScratchDir::write(const std::string& name, const std::string& text) const
@@ -41,57 +45,32 @@ std::string ScratchDir::write(const std::string& name, const std::string& text) 
 
 std::string ScratchDir::make_dir(const std::string& name) const
 {
-    const std::string path = file(name);
-    std::filesystem::create_directories(path);
-    return path;
-}
-
-std::string ScratchDir::read_text(const std::string& name) const
-{
-    return read_text_file(file(name));
+    std::filesystem::create_directories(file(name));
+    return file(name);
 }
 
 ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& dir)
     : previous_(std::filesystem::current_path().string())
 {
-    if (chdir(dir.c_str()) != 0) {
-        std::perror(dir.c_str());
-        std::abort();
-    }
+    if (chdir(dir.c_str()) != 0) fail(dir);
 }
 
 ScopedWorkingDirectory::~ScopedWorkingDirectory()
 {
-    if (chdir(previous_.c_str()) != 0) {
-        std::perror(previous_.c_str());
-        std::abort();
-    }
+    if (chdir(previous_.c_str()) != 0) fail(previous_);
 }
 
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        return false;
-    }
-    const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
 }
 
 std::vector<uint8_t> read_file(const std::string& path)
 {
-    std::vector<uint8_t> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        return bytes;
-    }
-    unsigned char block[65536];
-    size_t got;
-    while ((got = std::fread(block, 1, sizeof block, f)) > 0) {
-        bytes.insert(bytes.end(), block, block + got);
-    }
-    std::fclose(f);
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string read_text_file(const std::string& path)

@@ -1,12 +1,17 @@
-// Scratch directories for tests that write files.
+// Scratch directories and whole files, for tests that write files.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// A fresh, empty directory under the system's temporary folder; removed with
-// everything in it when the object goes out of scope.
+// Whole files: false, or empty, when they cannot be written or read.
+bool write_file(const std::string& path, const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> read_file(const std::string& path);
+std::string read_text_file(const std::string& path);
+
+// A fresh, empty directory under the system's temporary folder, removed
+// with everything in it when the object goes out of scope.
 class ScratchDir {
 public:
     ScratchDir();
@@ -15,17 +20,14 @@ public:
     ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::string& path() const { return path_; }
-    // The absolute path of name inside the directory ('/' separated).
     std::string file(const std::string& name) const { return path_ + "/" + name; }
-    // Writes bytes to name inside the directory (folders in name must exist).
-    // Returns the file's absolute path.
+    // Writes name inside the directory (its folders must exist); its path.
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const;
     std::string write(const std::string& name, const std::string& text) const;
-    // Creates the folder name (and its parents) inside the directory.
+    // Creates the folder name and its parents; its path.
     std::string make_dir(const std::string& name) const;
-    // The whole of the file name inside the directory as text; empty when
-    // it cannot be read.
-    std::string read_text(const std::string& name) const;
+    // The file name as text; empty when it cannot be read.
+    std::string read_text(const std::string& name) const { return read_text_file(file(name)); }
 
 private:
     std::string path_;
@@ -43,15 +45,8 @@ private:
     std::string previous_;
 };
 
-// A fresh scratch directory that is the working directory for the
-// object's lifetime.
+// A fresh scratch directory as the working directory.
 struct ScratchWorkingDirectory {
     ScratchDir dir;
     ScopedWorkingDirectory cwd{dir.path()};
 };
-
-// Writes bytes to path (replacing the file); false when it cannot be written.
-bool write_file(const std::string& path, const std::vector<uint8_t>& bytes);
-// The whole file; empty when it cannot be read.
-std::vector<uint8_t> read_file(const std::string& path);
-std::string read_text_file(const std::string& path);

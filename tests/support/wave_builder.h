@@ -9,13 +9,12 @@
 #include <vector>
 
 #include "../../tools/common/wave_writer.h"
-#include "platform/sound.h"
 
 struct TestChunk {
-    std::string id;              // four characters
+    std::string id;           // four characters
     std::vector<uint8_t> body;
-    int64_t declared = -1;       // length field when it should lie (-1: the body's size)
-    bool pad = true;             // add the pad byte after an odd body
+    int64_t declared = -1;    // length field when it should lie (-1: the body's size)
+    bool pad = true;          // add the pad byte after an odd body
 };
 
 // "RIFF", size, "WAVE", then the chunks. riff_size < 0 writes the true size.
@@ -25,10 +24,10 @@ inline std::vector<uint8_t> riff_image(const std::vector<TestChunk>& chunks, int
     for (const TestChunk& chunk : chunks) {
         for (char c : chunk.id) out.push_back(uint8_t(c));
         put_u32(out, uint32_t(chunk.declared >= 0 ? chunk.declared : int64_t(chunk.body.size())));
-        for (uint8_t b : chunk.body) out.push_back(b);
+        out.insert(out.end(), chunk.body.begin(), chunk.body.end());
         if (chunk.pad && (chunk.body.size() & 1)) out.push_back(0);
     }
-    uint32_t size = uint32_t(riff_size >= 0 ? riff_size : int64_t(out.size() - 8));
+    const uint32_t size = uint32_t(riff_size >= 0 ? riff_size : int64_t(out.size() - 8));
     for (int i = 0; i < 4; ++i) out[4 + i] = uint8_t(size >> (8 * i));
     return out;
 }
@@ -38,14 +37,13 @@ inline std::vector<uint8_t> format_body(uint16_t channels, uint32_t rate, uint16
                                         uint16_t tag = 1)
 {
     std::vector<uint8_t> out;
-    uint16_t align = uint16_t(channels * bits / 8);
+    const uint16_t align = uint16_t(channels * bits / 8);
     put_u16(out, tag);
     put_u16(out, channels);
     put_u32(out, rate);
     put_u32(out, rate * align);
     put_u16(out, align);
-    if (length >= 16) put_u16(out, bits);
-    if (length >= 18) put_u16(out, 0);
+    put_u16(out, bits);
     out.resize(length, 0);
     return out;
 }
@@ -58,7 +56,7 @@ inline std::vector<uint8_t> tone_samples(uint16_t channels, uint32_t rate, uint1
     std::vector<uint8_t> out;
     for (uint32_t i = 0; i < frames; ++i) {
         for (uint16_t c = 0; c < channels; ++c) {
-            double v = amplitude * std::sin(2.0 * 3.14159265358979 * frequencies[c] * i / rate);
+            const double v = amplitude * std::sin(2.0 * 3.14159265358979 * frequencies[c] * i / rate);
             if (bits == 8) {
                 out.push_back(uint8_t(std::lround(128.0 + 127.0 * v)));
             } else {
@@ -67,21 +65,4 @@ inline std::vector<uint8_t> tone_samples(uint16_t channels, uint32_t rate, uint1
         }
     }
     return out;
-}
-
-// A tiny playable clip: PCM, mono, 8 bits, 11,025 Hz, four silent samples.
-inline std::vector<uint8_t> tiny_wave()
-{
-    return wave_image(1, 11025, 8, std::vector<uint8_t>(4, 128));
-}
-
-// Loads tiny_wave() into the five sound slots; false when a slot refused it.
-inline bool load_tiny_sounds()
-{
-    const std::vector<uint8_t> wave = tiny_wave();
-    bool all = true;
-    for (int32_t slot = 0; slot < 5; ++slot) {
-        all = sound_load_slot_from_image(slot, wave.data(), wave.size()) == 1 && all;
-    }
-    return all;
 }
