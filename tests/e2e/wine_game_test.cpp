@@ -206,15 +206,17 @@ StateFrames sim_states(const GameCopy& copy, int32_t intro, const std::vector<St
     }
     args.insert(args.end(), {"--ticks", std::to_string(tick), "--seed", "1", "--keys", copy.keys(script)});
     StateFrames hashes;
-    for (const Json& line : copy.trace(args)) {
+    std::istringstream trace(copy.trace(args));
+    for (std::string line; std::getline(trace, line);) {
         // An intro may end by itself within its step: only its frames count.
-        const auto state = state_at.find(line["tick"].integer());
-        if (state == state_at.end() || (state->second.rfind("intro", 0) == 0) != (line["mode"].text == "intro")) {
+        const auto state = state_at.find(std::stoi(trace_field(line, "tick")));
+        if (state == state_at.end() ||
+            (state->second.rfind("intro", 0) == 0) != (trace_field(line, "mode") == "intro")) {
             continue;
         }
         Picture p;
         if (!is_credits(state->second)) {
-            hashes[state->second].insert(line["frame"].text);
+            hashes[state->second].insert(trace_field(line, "frame"));
         } else if (read_png(copy.path("tick-" + std::to_string(state->first) + ".png"), p)) {
             hashes[state->second].insert(hash_around_picture(p));
         }
