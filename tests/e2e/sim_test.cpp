@@ -287,6 +287,11 @@ TEST(SimRunner, BadArgumentsAndScriptsExitWithTwo)
         {"--keys", copy.keys("3 press A\n")},
         {"--keys", copy.keys("3 down NoSuchKey\n")},
         {"--keys", copy.keys("0 down A\n")},
+        {"--keys", copy.keys("3 down Pad1.Z\n")},
+        {"--keys", copy.keys("3 plug Pad5\n")},
+        {"--keys", copy.keys("3 axis Pad1.LeftX 32768\n")},
+        {"--keys", copy.keys("3 axis Pad1.A 5\n")},
+        {"--keys", copy.keys("3 unplug Pad1.A\n")},
         {"--trace", copy.path("no/such/dir/trace")},
     };
     for (const auto& args : bad) {
@@ -330,7 +335,7 @@ TEST(SimRunner, TraceLinesCarryEveryField)
         ASSERT_EQ(line["players"].items.size(), 2u);
         for (const Json& p : line["players"].items) {
             for (const char* field : {"energy", "frags", "speed", "thrust", "yaw_rate", "pitch_rate",
-                                      "explosion_frame", "pos", "matrix"}) {
+                                      "explosion_frame", "pos", "matrix", "pad"}) {
                 EXPECT_TRUE(p.has(field)) << field;
             }
             ASSERT_EQ(p["matrix"].items.size(), 16u);
