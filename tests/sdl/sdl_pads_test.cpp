@@ -89,6 +89,11 @@ protected:
         setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
         cwd = std::make_unique<ScopedWorkingDirectory>(VALKRON_GAME_DIR);
     }
+    void TearDown() override
+    {
+        unsetenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS");
+        sdl_display_set_fullscreen(1);  // the start state, for the tests after this one
+    }
 
     // The game's window and a match as New game starts it, with the same
     // random draws every time.
