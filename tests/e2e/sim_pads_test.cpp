@@ -58,7 +58,9 @@ TEST(SimPads, StickTriggerAndAFlyAsTheKeysAndUnpluggingLetsGo)
 {
     // Player 1 turns left, accelerates and fires; player 2 pulls up, turns
     // right on the d-pad and fires with the shoulder. Pad 1 is unplugged on
-    // tick 100, pad 2's hold ends on tick 120.
+    // tick 100, pad 2's hold ends on tick 120. Keys pressed beside the pads
+    // hold their own: letting go of Insert leaves the trigger's hold, and
+    // letting go of the shoulder leaves 3's.
     const SimRun keys = run(seven_lines,
                          new_game +
                              "10 down Left\n10 down Insert\n10 down Home\n10 down W\n10 down D\n10 down 1\n"
@@ -72,7 +74,7 @@ TEST(SimPads, StickTriggerAndAFlyAsTheKeysAndUnpluggingLetsGo)
                 "10 axis Pad2.LeftY 20000\n10 down Pad2.DpadRight\n10 axis Pad2.TriggerRight 9000\n"
                 "10 down Pad2.RightShoulder\n60 axis Pad1.LeftX -7999\n100 unplug Pad1\n"
                 "120 axis Pad2.LeftY 0\n120 up Pad2.DpadRight\n120 axis Pad2.TriggerRight 0\n"
-                "120 up Pad2.RightShoulder\n",
+                "10 down Insert\n30 up Insert\n110 down 3\n115 up Pad2.RightShoulder\n120 up 3\n",
             150);
     expect_same_traces(keys, pads);
     // No clearing in the stretch: nobody was shot down.
@@ -90,12 +92,15 @@ TEST(SimPads, StickTriggerAndAFlyAsTheKeysAndUnpluggingLetsGo)
 TEST(SimPads, APadWorksTheMenuAndAButtonHeldIntoTheMatchWaitsForTheRepeat)
 {
     // B ends the intro, A on "New game" starts the match and, still held,
-    // fires once it has been held as long as a key takes to repeat.
-    const SimRun r = run(seven_lines, "1 plug Pad1\n2 down Pad1.B\n3 up Pad1.B\n5 down Pad1.A\n", 40);
+    // fires once it has been held as long as a key takes to repeat; Back
+    // leaves the match.
+    const SimRun r =
+        run(seven_lines, "1 plug Pad1\n2 down Pad1.B\n3 up Pad1.B\n5 down Pad1.A\n30 down Pad1.Back\n", 40);
     ASSERT_EQ(r.result.exit_code, 0) << r.result.err;
     ASSERT_EQ(r.trace.size(), 40u);
     EXPECT_EQ(r.trace[3]["mode"].text, "menu");
     EXPECT_EQ(r.trace[4]["mode"].text, "match");
+    EXPECT_EQ(r.trace[29]["mode"].text, "menu");
     int first_shot = 0;
     for (const Json& line : r.trace) {
         if (first_shot == 0 && line["shot_count"].integer() > 0) {
