@@ -32,6 +32,10 @@ void headless_set_driver(const HeadlessDriver* driver);
 // the window system (WM_CLOSE reaching the window procedure).
 void headless_queue_key(int32_t down, uint32_t virtual_key);
 void headless_queue_close();
+// Queue a pad message (WM_PADDOWN, WM_PADUP, WM_PADAXIS, WM_PADPLUG or
+// WM_PADUNPLUG with its wparam and lparam, platform/pads.h), in order with
+// the keys.
+void headless_queue_pad(uint32_t message, uintptr_t wparam, intptr_t lparam);
 
 // What platform_clock_ms() returns from now on (a fixed seed for the game's
 // random generator). Without a call it reports real milliseconds.

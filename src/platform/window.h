@@ -19,6 +19,18 @@ enum : uint32_t {
     WM_TIMER = 0x0113,
 };
 
+// Gamepads (platform/pads.h), in the range Win32 leaves to applications.
+// wparam is the pad's number; lparam the button (WM_PADDOWN, WM_PADUP) or
+// the axis and its value (WM_PADAXIS, pad_axis_lparam). A backend without
+// pads never sends them.
+enum : uint32_t {
+    WM_PADDOWN = 0x8001,
+    WM_PADUP = 0x8002,
+    WM_PADAXIS = 0x8003,
+    WM_PADPLUG = 0x8004,
+    WM_PADUNPLUG = 0x8005,
+};
+
 using WindowProc = int32_t (*)(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam);
 
 struct WindowMessage {

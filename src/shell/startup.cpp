@@ -15,6 +15,7 @@
 #include "shell/credits.h"
 #include "shell/keyboard.h"
 #include "shell/menu.h"
+#include "shell/pads.h"
 #include "shell/pictures.h"
 #include "shell/screens.h"
 #include "shell/settings.h"
@@ -72,6 +73,8 @@ void reset_program_state()
     free_help_text();
     reset_credits();
     clear_controls();
+    reset_key_layouts();
+    reset_pads();
     reset_aircraft();
     reset_weapons();
 }
@@ -97,6 +100,8 @@ int32_t WinMain(void* /*instance*/, void* /*previous_instance*/, const char* /*c
 
     // The settings, then the help text at the screen width they give.
     read_settings();
+    read_key_settings();
+    read_pad_settings();
     read_help_text();
 
     // One player's view.

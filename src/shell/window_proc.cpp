@@ -12,6 +12,7 @@
 #include "shell/credits.h"
 #include "shell/keyboard.h"
 #include "shell/menu.h"
+#include "shell/pads.h"
 #include "shell/screens.h"
 #include "shell/pictures.h"
 #include "shell/settings.h"
@@ -118,27 +119,43 @@ void escape_key(Window* window)
     }
 }
 
+// A key going down, from the keyboard or a pad.
+void key_pressed(Window* window, uint32_t key)
+{
+    if (key == VK_ESCAPE) {
+        escape_key(window);
+    } else if (match_active == 1) {
+        key_down(key);
+    } else if (menu_active == 1) {
+        menu_key(key);
+    }
+}
+
 }  // namespace
 
 int32_t window_proc(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam)
 {
     switch (message) {
     case WM_TIMER:
+        pads_tick();
         run_frame();
         return 0;
-    case WM_KEYDOWN: {
-        const uint32_t key = static_cast<uint32_t>(wparam);
-        if (key == VK_ESCAPE) {
-            escape_key(window);
-        } else if (match_active == 1) {
-            key_down(key);
-        } else if (menu_active == 1) {
-            menu_key(key);
-        }
+    case WM_KEYDOWN:
+        key_pressed(window, static_cast<uint32_t>(wparam));
         return 0;
-    }
     case WM_KEYUP:
         key_up(static_cast<uint32_t>(wparam));
+        return 0;
+    case WM_PADDOWN:
+    case WM_PADUP:
+    case WM_PADAXIS:
+    case WM_PADPLUG:
+    case WM_PADUNPLUG:
+        // A pad's key for the screens: Enter, Escape or an arrow (in a
+        // match only Escape; its flight controls are held directly).
+        if (const uint32_t key = pad_message(message, wparam, lparam)) {
+            key_pressed(window, key);
+        }
         return 0;
     case WM_DESTROY:
         engine_release();

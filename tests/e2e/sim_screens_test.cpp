@@ -170,7 +170,11 @@ TEST_P(Screens, PlayAsRecorded)
         ASSERT_TRUE(tick >= 1 && tick <= lines.size()) << "no tick " << tick;
         EXPECT_EQ(trace_field(lines[tick - 1], name), value) << "tick " << tick;
     }
-    EXPECT_EQ(fnv1a(trace), row.digest) << "the whole trace";
+    // Fields that only say "no pad" are left out of the digest, which pins
+    // what the game itself does.
+    std::string pinned = trace;
+    for (size_t at; (at = pinned.find(",\"pad\":null")) != std::string::npos;) pinned.erase(at, 11);
+    EXPECT_EQ(fnv1a(pinned), row.digest) << "the whole trace";
     EXPECT_EQ(settings_text(copy.game), row.saved ? row.saved : row.settings ? row.settings : "");
 }
 

@@ -1,6 +1,7 @@
 // valkron-sim: runs the game exactly as the game binary does, in the current
 // directory, on the headless platform, one timer tick after another; keys
-// come from a script, frames go to PNG files and a JSON Lines trace.
+// and pads come from a script, frames go to PNG files and a JSON Lines
+// trace.
 //
 //   valkron-sim [--ticks N] [--seed S] [--keys FILE|-] [--png TICK:PATH]...
 //               [--trace PATH|-]
@@ -20,9 +21,12 @@
 #include "game/aircraft.h"
 #include "game/weapons.h"
 #include "platform/headless.h"
-#include "platform/keys.h"
+#include "platform/pads.h"
+#include "platform/window.h"
 #include "png_writer.h"
+#include "shell/key_names.h"
 #include "shell/menu.h"
+#include "shell/pads.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
@@ -33,10 +37,12 @@ const char usage[] =
     "usage: valkron-sim [--ticks N] [--seed S] [--keys FILE|-] [--png TICK:PATH]... "
     "[--trace PATH|-]";
 
+// A key or pad line of the script: the message it queues.
 struct KeyEvent {
     uint64_t tick;
-    int32_t down;
-    uint32_t key;
+    uint32_t message;
+    uintptr_t wparam;
+    intptr_t lparam;
 };
 
 struct PngRequest {
@@ -104,79 +110,68 @@ bool parse_unsigned(const char* text, uint64_t max, uint64_t& out)
     return true;
 }
 
-bool equal_ignoring_case(const std::string& a, const char* b)
+enum class LineKind { empty, key, go, bad };
+
+// "PadN" (N from 1 to pad_max), or "PadN.INPUT" with the input's text
+// after the point; the pad's number, 0 when the word is no such thing.
+uintptr_t parse_pad(const std::string& word, std::string* input)
 {
-    if (a.size() != std::strlen(b)) {
-        return false;
+    if (word.size() < 4 || (word[0] != 'P' && word[0] != 'p') || word.compare(1, 2, "ad") != 0 ||
+        word[3] < '1' || word[3] >= '1' + pad_max) {
+        return 0;
     }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
+    if (input ? word.size() < 6 || word[4] != '.' : word.size() != 4) {
+        return 0;
     }
-    return true;
+    if (input) {
+        *input = word.substr(5);
+    }
+    return static_cast<uintptr_t>(word[3] - '0');
 }
 
-// A virtual-key code from a number (0x26 or 38) or a key name.
-bool parse_key(const std::string& word, uint32_t& key)
+// "TICK down|up KEY", "TICK down|up PadN.BUTTON", "TICK axis PadN.AXIS
+// VALUE", "TICK plug|unplug PadN": the message the line queues.
+bool parse_event(const std::vector<std::string>& words, KeyEvent& event)
 {
-    if (word.empty()) {
-        return false;
-    }
-    if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) {
-        char* end = nullptr;
-        errno = 0;
-        const unsigned long value = std::strtoul(word.c_str() + 2, &end, 16);
-        if (errno != 0 || *end != '\0' || value > 0xFF || !std::isxdigit(static_cast<unsigned char>(word[2]))) {
+    const std::string& verb = words[1];
+    std::string input;
+    if (words.size() == 3 && (verb == "down" || verb == "up")) {
+        const bool down = verb == "down";
+        if (const uintptr_t pad = parse_pad(words[2], &input)) {
+            const int32_t button = pad_button_by_name(input.c_str());
+            event = {event.tick, down ? WM_PADDOWN : WM_PADUP, pad, button};
+            return button >= 0;
+        }
+        uint32_t key = 0;
+        event = {event.tick, down ? WM_KEYDOWN : WM_KEYUP, 0, 0};
+        if (!parse_key_name(words[2].c_str(), key)) {
             return false;
         }
-        key = static_cast<uint32_t>(value);
+        event.wparam = key;
         return true;
     }
-    if (word.size() == 1) {
-        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])));
-        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
-            key = static_cast<uint32_t>(c);  // letters and digits are their own codes
-            return true;
+    if (words.size() == 3 && (verb == "plug" || verb == "unplug")) {
+        event = {event.tick, verb == "plug" ? WM_PADPLUG : WM_PADUNPLUG, parse_pad(words[2], nullptr), 0};
+        return event.wparam != 0;
+    }
+    if (words.size() == 4 && verb == "axis") {
+        const uintptr_t pad = parse_pad(words[2], &input);
+        const int32_t axis = pad_axis_by_name(input.c_str());
+        const char* value = words[3].c_str();
+        const bool negative = value[0] == '-';
+        uint64_t magnitude = 0;
+        if (pad == 0 || axis < 0 || !parse_unsigned(value + (negative ? 1 : 0), negative ? 32768 : 32767, magnitude)) {
+            return false;
         }
-    }
-    uint64_t number = 0;
-    if (parse_unsigned(word.c_str(), 0xFF, number)) {
-        key = static_cast<uint32_t>(number);
-        return true;
-    }
-    static const struct {
-        const char* name;
-        uint32_t key;
-    } names[] = {
-        {"Up", VK_UP},         {"Down", VK_DOWN},     {"Left", VK_LEFT},   {"Right", VK_RIGHT},
-        {"Insert", VK_INSERT}, {"Delete", VK_DELETE}, {"Home", VK_HOME},   {"End", VK_END},
-        {"Escape", VK_ESCAPE}, {"Enter", VK_RETURN},  {"Backspace", VK_BACK}, {"Space", VK_SPACE},
-    };
-    for (const auto& n : names) {
-        if (equal_ignoring_case(word, n.name)) {
-            key = n.key;
-            return true;
-        }
-    }
-    if (word.size() >= 2 && (word[0] == 'F' || word[0] == 'f')) {
-        uint64_t f = 0;
-        if (parse_unsigned(word.c_str() + 1, 12, f) && f >= 1) {
-            key = VK_F1 + static_cast<uint32_t>(f) - 1;
-            return true;
-        }
-    }
-    if (word.size() == 4 && equal_ignoring_case(word.substr(0, 3), "Num") &&
-        std::isdigit(static_cast<unsigned char>(word[3]))) {
-        key = VK_NUMPAD0 + static_cast<uint32_t>(word[3] - '0');
+        const int32_t number = negative ? -static_cast<int32_t>(magnitude) : static_cast<int32_t>(magnitude);
+        event = {event.tick, WM_PADAXIS, pad, pad_axis_lparam(axis, number)};
         return true;
     }
     return false;
 }
 
-enum class LineKind { empty, key, go, bad };
-
-// One script line: "TICK down KEY", "TICK up KEY", "TICK go", blank or "#".
+// One script line: a key or pad line (parse_event), "TICK go", blank or
+// "#".
 LineKind parse_script_line(const char* text, KeyEvent& event, uint64_t& go_tick)
 {
     std::vector<std::string> words;
@@ -205,15 +200,8 @@ LineKind parse_script_line(const char* text, KeyEvent& event, uint64_t& go_tick)
         go_tick = tick;
         return LineKind::go;
     }
-    if (words.size() != 3 || (words[1] != "down" && words[1] != "up")) {
-        return LineKind::bad;
-    }
     event.tick = tick;
-    event.down = words[1] == "down" ? 1 : 0;
-    if (!parse_key(words[2], event.key)) {
-        return LineKind::bad;
-    }
-    return LineKind::key;
+    return words.size() >= 3 && parse_event(words, event) ? LineKind::key : LineKind::bad;
 }
 
 void read_key_file(Run& run, const std::string& path)
@@ -426,11 +414,21 @@ void write_trace_line(Run& run)
             put_float(line, a.matrix.m[i]);
             line += i < 15 ? "," : "]";
         }
-        line += "}";
+        const int32_t pad = player_pad(p);
+        line += pad != 0 ? ",\"pad\":" + std::to_string(pad) + "}" : ",\"pad\":null}";
     }
     line += "]}\n";
     std::fputs(line.c_str(), run.trace);
     std::fflush(run.trace);
+}
+
+void queue_event(const KeyEvent& e)
+{
+    if (e.message == WM_KEYDOWN || e.message == WM_KEYUP) {
+        headless_queue_key(e.message == WM_KEYDOWN, static_cast<uint32_t>(e.wparam));
+    } else {
+        headless_queue_pad(e.message, e.wparam, e.lparam);
+    }
 }
 
 int32_t begin_tick(uint64_t tick, void* user)
@@ -460,7 +458,7 @@ int32_t begin_tick(uint64_t tick, void* user)
         std::vector<KeyEvent> later;
         for (const KeyEvent& e : run.waiting) {
             if (e.tick == tick) {
-                headless_queue_key(e.down, e.key);
+                queue_event(e);
             } else {
                 later.push_back(e);
             }
@@ -470,7 +468,7 @@ int32_t begin_tick(uint64_t tick, void* user)
         while (run.next_event < run.events.size() && run.events[run.next_event].tick <= tick) {
             const KeyEvent& e = run.events[run.next_event++];
             if (e.tick == tick) {
-                headless_queue_key(e.down, e.key);
+                queue_event(e);
             }
         }
     }

@@ -119,6 +119,11 @@ void headless_queue_close()
     message_queue_post({&the_window, WM_CLOSE, 0, 0});
 }
 
+void headless_queue_pad(uint32_t message, uintptr_t wparam, intptr_t lparam)
+{
+    message_queue_post({&the_window, message, wparam, lparam});
+}
+
 void headless_set_clock(uint32_t milliseconds)
 {
     clock_set = 1;

@@ -21,3 +21,9 @@ void sdl_display_toggle_fullscreen();            // Alt+Enter
 void sdl_display_timer_period(uint32_t period_ms);  // 0 when stopped
 // The window goes away: gives back everything tied to it.
 void sdl_display_window_destroyed();
+
+// Gamepads: started with the window, stopped when it goes; controller
+// events from the message loop become pad messages.
+void sdl_pads_start();
+void sdl_pads_stop();
+void sdl_pads_event(const SDL_Event& event);

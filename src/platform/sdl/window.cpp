@@ -43,6 +43,7 @@ Window* window_create(const char* title, int32_t width, int32_t height, WindowPr
     the_window.alive = 1;
     timer_stop(&frame_timer);
     for (uint32_t& vk : held_vk) vk = 0;
+    sdl_pads_start();
     return &the_window;
 }
 
@@ -75,6 +76,7 @@ void window_release(Window* window)
 {
     sdl_display_window_destroyed();
     timer_stop(&frame_timer);
+    sdl_pads_stop();
     SDL_DestroyWindow(window->sdl);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     window->sdl = nullptr;
@@ -144,6 +146,7 @@ static void handle_event(const SDL_Event& event)
         sdl_display_device_lost();
         break;
     default:
+        sdl_pads_event(event);
         break;
     }
 }

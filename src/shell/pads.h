@@ -1,0 +1,46 @@
+// Gamepads in the game: which pad flies which player, what a pad holds of
+// its player's controls, and the menu on a pad.
+//
+// In a match a pad holds its player's controls as his keys do: the left
+// stick and the d-pad turn and pitch (stick back raises the nose, the
+// flight stick's way, unless the player inverts it), the right trigger
+// accelerates, the left trigger brakes, A and the right shoulder fire; a
+// stick or trigger past the dead zone holds its control. Back leaves the
+// match as Escape does. On the other screens the d-pad and the left stick
+// are the arrow keys, A and Start are Enter, B and Back are Escape.
+//
+// The first pad plugged flies player 1 and the next player 2 (LonePad=2
+// turns the order round); a pad keeps its player until it is unplugged,
+// which lets go of everything it held, and a pad that flies nobody then
+// takes the free player.
+#pragma once
+
+#include <cstdint>
+
+// A stick or trigger counts as held past this value (of 32767).
+constexpr int32_t pad_dead_zone = 8000;
+
+// A pad input still held after a clearing of the controls (New game, a
+// round's start, each frame of a frag sequence) counts again once it has
+// been held this many frames, as a held key comes back with the keyboard's
+// repeat (about half a second).
+constexpr int32_t pad_repeat_delay = 15;
+
+// The number of the pad flying player 0 or 1; 0 for none.
+int32_t player_pad(int32_t player);
+
+// One pad message (WM_PADDOWN, WM_PADUP, WM_PADAXIS, WM_PADPLUG,
+// WM_PADUNPLUG). Returns the key the pad pressed for the screens (Enter,
+// Escape or an arrow; in a match only Escape), or 0.
+uint32_t pad_message(uint32_t message, uintptr_t wparam, intptr_t lparam);
+
+// Once per timer tick, before the frame.
+void pads_tick();
+
+// No pad plugged, the lone pad to player 1, no inverted stick.
+void reset_pads();
+// The settings lines "LonePad=" (1 or 2: the player a lone pad flies),
+// "PadInvert.0=" and "PadInvert.1=" (1: stick forward raises that
+// player's nose). A bad value is refused with one line on standard error
+// and the default serves.
+void read_pad_settings();
