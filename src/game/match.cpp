@@ -10,6 +10,7 @@
 #include "engine/engine.h"
 #include "engine/render.h"
 #include "game/aircraft.h"
+#include "game/pilot.h"
 #include "game/random.h"
 #include "game/weapons.h"
 #include "game/world.h"
@@ -233,7 +234,7 @@ void draw_instruments(const View& view, int32_t viewer, int32_t opponent)
     const int32_t centre_y = res_y / 2;
     char text[64];
 
-    std::snprintf(text, sizeof text, "%s %d frags", player_name[viewer], me.frags);
+    std::snprintf(text, sizeof text, "%s %d frags", shown_player_name(viewer), me.frags);
     draw_text(text, viewer == 0 ? 10 : 0, 0, view.width, view.height, hud_colour, view.pixels);
     std::snprintf(text, sizeof text, "%3d %%", me.energy);
     draw_text(text, centre_x - 22, centre_y + 36, view.width, view.height, hud_colour,
@@ -336,6 +337,7 @@ void draw_player_view(int32_t viewer)
 
 void match_frame()
 {
+    pilots_fly();  // computer pilots hold their keys before anything reads them
     collision_test();
     death_checks();
     if (frag_timer > 0) {

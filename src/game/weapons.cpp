@@ -13,6 +13,7 @@
 #include "engine/render.h"
 #include "game/aircraft.h"
 #include "game/match.h"
+#include "game/pilot.h"
 #include "game/world.h"
 #include "platform/sound.h"
 #include "shell/settings.h"
@@ -257,12 +258,12 @@ void death_checks()
         register_death(0);
         frag_timer = frag_sequence_start;
         play_sound(sound_frag);
-        std::snprintf(frag_message, sizeof frag_message, "%s got a frag ...", player_name[1]);
+        std::snprintf(frag_message, sizeof frag_message, "%s got a frag ...", shown_player_name(1));
     } else if (second_dead) {
         register_death(1);
         frag_timer = frag_sequence_start;
         play_sound(sound_frag);
-        std::snprintf(frag_message, sizeof frag_message, "%s got a frag ...", player_name[0]);
+        std::snprintf(frag_message, sizeof frag_message, "%s got a frag ...", shown_player_name(0));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "shell/menu.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include "assets/font.h"
 #include "engine/engine.h"
 #include "game/aircraft.h"
+#include "game/pilot.h"
 #include "game/weapons.h"
 #include "game/world.h"
 #include "platform/keys.h"
@@ -92,6 +94,12 @@ void enter_key()
         play_sound(sound_menu_choice);
         name_edit = menu_item == menu_name_1 ? 1 : 2;
         break;
+    case menu_plane_1:
+    case menu_plane_2:
+        // Who flies it: Human, Rookie, Veteran, Ace, Human...
+        play_sound(sound_menu_choice);
+        cycle_pilot(menu_item == menu_plane_1 ? 0 : 1);
+        break;
     case menu_help:
         play_sound(sound_menu_choice);
         help_active = 1;
@@ -162,6 +170,19 @@ uint32_t pulse_green(double wave)
 void menu_text(const char* text, int32_t x, int32_t y, uint32_t colour)
 {
     draw_text(text, x, y, res_x, res_y, colour, engine.frame_buffer);
+}
+
+// A computer pilot's strength, one space after the plane's name and kept
+// inside the 400-pixel-wide layout; nothing for a human.
+void draw_pilot_beside_plane(int32_t player)
+{
+    if (pilot_kind[player] <= pilot_human || pilot_kind[player] >= pilot_kind_count) {
+        return;
+    }
+    const char* pilot = pilot_names[pilot_kind[player]];
+    const int32_t after_plane = 250 + 8 * (static_cast<int32_t>(std::strlen(plane_name[player])) + 1);
+    const int32_t last_fit = 400 - 8 * static_cast<int32_t>(std::strlen(pilot));
+    menu_text(pilot, std::min(after_plane, last_fit), 250 + 20 * player, menu_green);
 }
 
 }  // namespace
@@ -253,6 +274,7 @@ void new_game()
     }
 
     place_aircraft_for_new_game();
+    start_pilots();
     aircraft[0].speed = 0.0f;
     aircraft[1].speed = 0.0f;
     match_active = 1;
@@ -287,10 +309,14 @@ void menu_frame()
 
     menu_text(menu_items[menu_item], 50, 150, sine_green);
     menu_text(frag_limit_text, 200, 50, menu_green);
-    menu_text(player_name[0], 220, 240, menu_green);
-    menu_text(player_name[1], 220, 260, menu_green);
-    menu_text(plane_name[0], 250, 250, menu_green);
-    menu_text(plane_name[1], 250, 270, menu_green);
+    for (int32_t player = 0; player < 2; ++player) {
+        // A computer pilot's default name shows as its strength, except
+        // while the name is being typed.
+        menu_text(name_edit == player + 1 ? player_name[player] : shown_player_name(player), 220,
+                  240 + 20 * player, menu_green);
+        menu_text(plane_name[player], 250, 250 + 20 * player, menu_green);
+        draw_pilot_beside_plane(player);
+    }
     if (name_edit == 1) {
         menu_text(".", 220 + 8 * static_cast<int32_t>(std::strlen(player_name[0])), 240, cosine_green);
     }

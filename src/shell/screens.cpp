@@ -10,6 +10,7 @@
 #include "engine/math3d.h"
 #include "engine/render.h"
 #include "game/aircraft.h"
+#include "game/pilot.h"
 #include "game/world.h"
 #include "shell/pictures.h"
 #include "shell/settings.h"
@@ -122,7 +123,7 @@ void winner_frame()
 {
     char text[64];
     std::snprintf(text, sizeof text, "%s wins the match",
-                  match_winner == 1 ? player_name[0] : player_name[1]);
+                  shown_player_name(match_winner == 1 ? 0 : 1));
 
     screen_timer += 8;
     const int32_t t = screen_timer;

@@ -7,6 +7,7 @@
 #include "engine/engine.h"
 #include "game/aircraft.h"
 #include "game/match.h"
+#include "game/pilot.h"
 #include "game/weapons.h"
 #include "game/world.h"
 #include "platform/display.h"
@@ -68,6 +69,7 @@ int32_t fail_to_read(const char* file_name)
 void reset_program_state()
 {
     reset_settings();
+    read_pilot_settings();  // no options yet: two humans
     reset_modes();
     reset_menu();
     free_help_text();
@@ -102,6 +104,7 @@ int32_t WinMain(void* /*instance*/, void* /*previous_instance*/, const char* /*c
     read_settings();
     read_key_settings();
     read_pad_settings();
+    read_pilot_settings();
     read_help_text();
 
     // One player's view.

@@ -4,7 +4,12 @@
 // trace.
 //
 //   valkron-sim [--ticks N] [--seed S] [--keys FILE|-] [--png TICK:PATH]...
-//               [--trace PATH|-]
+//               [--trace PATH|-] [--pilot N=human|rookie|veteran|ace]...
+//
+// --pilot puts a computer pilot (or a human) in player N's aeroplane from
+// the start, whatever the settings file says, without changing the file.
+// While any aeroplane is computer-flown, each player of the trace carries
+// "pilot": its strength in small letters, or "human".
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -19,6 +24,7 @@
 #include <vector>
 
 #include "game/aircraft.h"
+#include "game/pilot.h"
 #include "game/weapons.h"
 #include "platform/headless.h"
 #include "platform/pads.h"
@@ -35,7 +41,7 @@ namespace {
 
 const char usage[] =
     "usage: valkron-sim [--ticks N] [--seed S] [--keys FILE|-] [--png TICK:PATH]... "
-    "[--trace PATH|-]";
+    "[--trace PATH|-] [--pilot N=human|rookie|veteran|ace]...";
 
 // A key or pad line of the script: the message it queues.
 struct KeyEvent {
@@ -58,6 +64,7 @@ struct Options {
     std::string keys;  // empty: none; "-": standard input
     std::vector<PngRequest> pngs;
     std::string trace;  // empty: none; "-": standard output
+    int32_t pilots[2] = {-1, -1};  // -1: as the settings say
 };
 
 struct Run {
@@ -272,6 +279,13 @@ Options parse_options(int argc, char** argv)
             options.pngs.push_back({tick, colon + 1, false});
         } else if (arg == "--trace") {
             options.trace = value;
+        } else if (arg == "--pilot") {
+            const int32_t kind = pilot_from_name(value + std::min<size_t>(2, std::strlen(value)));
+            if ((value[0] != '1' && value[0] != '2') || value[1] != '=' || kind < 0) {
+                fail_arguments("--pilot: expected 1=STRENGTH or 2=STRENGTH (human, rookie, veteran, ace), got %s",
+                               value);
+            }
+            options.pilots[value[0] - '1'] = kind;
         } else {
             fail_arguments("%s: unknown argument", arg.c_str());
         }
@@ -404,6 +418,13 @@ void write_trace_line(Run& run)
         put_float(line, a.pitch_rate);
         line += ",";
         put_field(line, "explosion_frame", a.explosion_frame);
+        if (pilot_kind[0] != pilot_human || pilot_kind[1] != pilot_human) {
+            std::string pilot = pilot_names[pilot_kind[p]];
+            for (char& c : pilot) {
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            }
+            line += "\"pilot\":\"" + pilot + "\",";
+        }
         line += "\"pos\":[";
         for (int i = 12; i < 15; ++i) {
             put_float(line, a.matrix.m[i]);
@@ -438,6 +459,14 @@ int32_t begin_tick(uint64_t tick, void* user)
         // The tick before had no timer message (a resolution change stops
         // and restarts the timer): its line, without a frame.
         write_trace_line(run);
+    }
+    if (tick == 1) {
+        // The settings are read by now; the command line has the last word.
+        for (int32_t p = 0; p < 2; ++p) {
+            if (run.options.pilots[p] >= 0) {
+                pilot_kind[p] = run.options.pilots[p];
+            }
+        }
     }
     run.tick = tick;
     run.tick_ended = false;
