@@ -29,14 +29,14 @@ struct PilotStyle {
     double range;           // the distance it likes to shoot from
     double turn_speed;      // the speed it slows to while turning onto the opponent
     double break_distance;  // the closest pass it accepts before breaking off
-    int32_t evades;         // 1: jinks away while the opponent sits behind it aiming
+    int32_t evades;         // jinks away from the opponent's aim: 0 never, 1 from behind, 2 also when losing the exchange
 };
 
 const PilotStyle styles[pilot_kind_count] = {
     {},                                                         // a human: not used
-    {12, 4, 60.0, 0.7, 0.0, 40.0, 400.0, 15.0, 50.0, 0},         // Rookie
-    {8, 3, 40.0, 0.9, 0.5, 20.0, 450.0, 8.0, 70.0, 0},         // Veteran
-    {5, 2, 30.0, 1.0, 1.0, 5.0, 500.0, 5.0, 100.0, 1},         // Ace
+    {10, 4, 60.0, 0.7, 0.5, 35.0, 400.0, 15.0, 90.0, 0},        // Rookie
+    {8, 3, 40.0, 0.9, 0.5, 20.0, 450.0, 10.0, 110.0, 1},        // Veteran
+    {5, 3, 30.0, 1.0, 1.0, 5.0, 500.0, 15.0, 130.0, 2},         // Ace
 };
 
 constexpr double shot_speed = 100.0;   // units a shot flies per frame
@@ -49,8 +49,9 @@ constexpr int32_t path_length = 48;    // frames of the opponent's path it looks
 constexpr int32_t wobble_period = 30;
 constexpr int32_t break_time = 8;
 constexpr int32_t evade_time = 24;
+constexpr int32_t evade_rest_time = 90;
 constexpr int32_t fire_steady = 6;
-constexpr int32_t circling_limit = 90;
+constexpr int32_t circling_limit = 60;
 constexpr int32_t extend_time = 45;
 
 struct Vec {
@@ -96,6 +97,7 @@ struct PilotMemory {
     int32_t break_pitch;
     int32_t behind_side;   // the way it turns onto an opponent behind it
     int32_t circling;      // frames the opponent has stayed off its nose, close by
+    int32_t evade_rest;    // frames before it jinks again
 };
 
 PilotMemory memory[2];
@@ -128,6 +130,7 @@ void forget(PilotMemory& mem)
     mem.wobble_frames = 0;
     mem.break_frames = 0;
     mem.circling = 0;
+    mem.evade_rest = 0;
 }
 
 const Sighting& sighting(const PilotMemory& mem, int32_t frames_ago)
@@ -267,9 +270,14 @@ void decide(int32_t p, const PilotStyle& style, int32_t wanted[key_count])
     }
     const Vec their_nose = unit(sighting(mem, style.reaction).nose);
     const double on_their_nose = distance > 0.0 ? -dot(offset, their_nose) / distance : 0.0;
-    if (style.evades && mem.break_frames <= 0 && dot(offset, nose) < 0.0 && distance < 1000.0 &&
-        on_their_nose > 0.998) {
+    const bool from_behind = dot(offset, nose) < 0.0;
+    const bool losing = me.energy + 10 < aircraft[1 - p].energy;
+    if (mem.evade_rest > 0) {
+        --mem.evade_rest;
+    } else if (((style.evades >= 1 && from_behind) || (style.evades == 2 && losing)) &&
+               mem.break_frames <= 0 && distance < 1000.0 && on_their_nose > 0.998) {
         mem.break_frames = evade_time;
+        mem.evade_rest = evade_rest_time;
         mem.break_yaw = next_random(mem) & 1 ? 1 : -1;
         mem.break_pitch = next_random(mem) & 2 ? 1 : -1;
     }
