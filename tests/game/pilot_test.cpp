@@ -140,4 +140,32 @@ TEST_F(PilotTest, EvenTheAceHoldsNoKeyBeforeItHasSeenTheOpponentMove)
     }
 }
 
+TEST_F(PilotTest, InPlayerOnesSeatItFiresOnlyShotsThatWouldCountAgainstPlayerOne)
+{
+    // Two aeroplanes hanging nose to nose, the other one a human holding no
+    // key. Player 1 is tested against a shot only where it ends a frame,
+    // 131, 231, 331... units ahead of the shooter standing still: from 431
+    // units a shot counts, from 481 it cannot.
+    struct Case {
+        int32_t seat;  // the Ace's
+        float distance;
+        bool fires;
+    };
+    for (const Case c : {Case{0, 431.0f, true}, Case{0, 481.0f, false}, Case{1, 481.0f, true}}) {
+        start(9, c.seat == 0 ? pilot_ace : pilot_human, c.seat == 1 ? pilot_ace : pilot_human, 1);
+        for (Aircraft& a : aircraft) {
+            matrix_identity(a.matrix);
+        }
+        matrix_rotate_y(aircraft[1].matrix, 3.14159265f);
+        aircraft[1].matrix.m[14] = c.distance;
+        start_pilots();
+        bool fired = false;
+        for (int32_t f = 0; f < 40; ++f) {  // before it would creep in
+            match_frame();
+            fired = fired || controls[c.seat].fire;
+        }
+        EXPECT_EQ(fired, c.fires) << "seat " << c.seat + 1 << " at " << c.distance;
+    }
+}
+
 }  // namespace
