@@ -57,8 +57,8 @@ constexpr int32_t wobble_period = 30;
 constexpr double fine_tolerance = 0.01;     // the finest turn worth a key
 constexpr double aim_share = 0.3;           // of the aim tolerance, per axis, while steering
 constexpr double coarse_share = 0.5;        // of the angle off the nose that need not be turned yet
-constexpr double ahead_angle = 0.3;         // the opponent counts as ahead from this angle
-constexpr double behind_angle = 0.5;        // and no longer from this one
+constexpr double on_nose_angle = 0.3;        // the opponent counts as ahead within this angle
+constexpr double off_nose_angle = 0.5;       // and no longer past this one (nor as near the nose)
 constexpr double closing_divisor = 25.0;    // frames it means to take to close the distance to its range
 constexpr double throttle_share = 0.25;     // of the wanted speed that it lets the speed stray
 constexpr double min_throttle_band = 0.5;
@@ -354,7 +354,7 @@ void plan_breaks(const Picture& pic, const PilotStyle& style, PilotMemory& mem, 
 
     // Circling round each other without either nose coming on: it runs out
     // straight for a while to come back at the opponent from afar.
-    mem.circling = off_nose > behind_angle && pic.distance < circling_distance ? mem.circling + 1 : 0;
+    mem.circling = off_nose > off_nose_angle && pic.distance < circling_distance ? mem.circling + 1 : 0;
     if (mem.circling > circling_limit && mem.break_frames <= 0) {
         mem.circling = 0;
         mem.break_frames = extend_time;
@@ -370,7 +370,7 @@ double attack_speed(int32_t p, const Picture& pic, const PilotStyle& style, Pilo
 {
     // Slow to turn tighter while the opponent is off the nose; with it
     // ahead, close in to its range.
-    mem.ahead = off_nose < (mem.ahead ? behind_angle : ahead_angle);
+    mem.ahead = off_nose < (mem.ahead ? off_nose_angle : on_nose_angle);
     double wanted = style.turn_speed;
     if (mem.ahead && pic.distance > 0.0) {
         const double running_away = dot(pic.velocity, pic.offset) / pic.distance;

@@ -1,10 +1,14 @@
 // The computer pilot: flies either aeroplane, at three strengths, through
 // the same seven held-key flags a player's keys set. Once per match frame,
 // before the frame's own steps, it looks at what a player could see (its
-// own aeroplane, the opponent's position and heading, both energies) as it
-// was a reaction time ago, and decides which keys to hold. It never draws
-// from the game's random generator; its own small generator is seeded from
-// the aeroplanes' starting places, so a match seed gives the same game.
+// own aeroplane, the opponent's position and heading) as it was a reaction
+// time ago, and decides which keys to hold; it taps and holds them as a
+// player does, not a change every frame. It knows which aeroplane it flies:
+// player 1 is tested against a shot only at the end of each frame, so in
+// that seat it fires only shots that would count there, and in player 2's
+// seat it shoots from such a distance. It never draws from the game's
+// random generator; its own small generator is seeded from the aeroplanes'
+// starting places, so a match seed gives the same game.
 #pragma once
 
 #include <cstdint>

@@ -39,12 +39,17 @@ const Row rows[] = {
     {"EscapeEndsTheIntroTwoTicksLater", nullptr, "10:Escape 11^Escape", 13,
      "9 screen_timer=45 10 mode=intro screen_timer=1000 11 mode=menu", "c788cc3f7bc49d3e"},
     // Every item's arrows and Enter; the limit repaired by any Left; Exit.
+    // Enter on a plane item hands that aeroplane to the next pilot (Human,
+    // Rookie, Veteran, Ace), which the file keeps after the seven lines.
     {"MenuItemsTheirValuesAndExit", "ResX=400\nResY=300\nLimit=-5\n",
      "1:Escape 3:Up 4:Right 5:Left 6:Down 7:Right*2 8:Left*5 9:Right*2 10:Enter 11:0x28 12:40 13:down 14:Enter "
      "15:Left 16:Right*6 17:Enter 18:Down 19:Right*2 20:Left 21:Enter 22:Down*3 23:Enter 24:Left 25:Down*3 27:Enter",
      30, "3 menu_item=0 sounds=[0] frag_limit=-5 5 frag_limit=1 7 menu_item=1 frag_limit=3 8 frag_limit=1 9 frag_limit=3 "
-     "13 menu_item=4 24 menu_item=8 res_x=400 mode=menu 26 menu_item=9 27 sounds=[1] lines=27",
-     "1fccaccbb52695e4", "ResX=400\nResY=300\nLimit=3\nPlane.0=5\nPlane.1=1\nName.0=Player 1\nName.1=Player 2\n"},
+     "13 menu_item=4 14 sounds=[1] 17 sounds=[1] 21 sounds=[1] 23 sounds=[] 24 menu_item=8 res_x=400 mode=menu "
+     "26 menu_item=9 27 sounds=[1] lines=27",
+     "2075059c2987f435",
+     "ResX=400\nResY=300\nLimit=3\nPlane.0=5\nPlane.1=1\nName.0=Player 1\nName.1=Player 2\nPilot.0=Veteran\n"
+     "Pilot.1=Rookie\n"},
     // Typing: capitals after the first letter become small, keypad and
     // function keys give small letters; the arrows still work; Escape
     // while typing saves the name as it stands.
