@@ -11,14 +11,22 @@
 //   $XDG_CONFIG_HOME/valkron/settings.ini (~/.config/valkron/settings.ini
 //   when XDG_CONFIG_HOME is not set), since the installed data is not the
 //   user's to write.
+//
+// Without a display it says so in one line and ends with exit code 1. The
+// window's state (full screen or a window, and the window's size when the
+// player resized it) is kept in the settings file after the seven lines as
+// "Fullscreen=0|1" and "Window=WIDTHxHEIGHT", written, like the rest, only
+// by the menu's ways out.
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "assets/files.h"
+#include "platform/sdl/sdl_platform.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
 
@@ -84,10 +92,37 @@ bool same_folder(const std::string& a, const std::string& b)
            first.st_ino == second.st_ino;
 }
 
+// The window's state as the settings file keeps it.
+SdlWindowState saved_window_state()
+{
+    SdlWindowState state = {1, 0, 0};
+    if (const char* fullscreen = settings_option("Fullscreen")) {
+        state.fullscreen = std::atoi(fullscreen) != 0;
+    }
+    if (const char* window = settings_option("Window")) {
+        if (std::sscanf(window, "%dx%d", &state.width, &state.height) != 2) {
+            state.width = state.height = 0;
+        }
+    }
+    return state;
+}
+
+void keep_window_state(const SdlWindowState& state)
+{
+    set_settings_option("Fullscreen", state.fullscreen ? "1" : "0");
+    if (state.width > 0) {
+        set_settings_option("Window", std::to_string(state.width) + "x" + std::to_string(state.height));
+    }
+}
+
 }  // namespace
 
 int main()
 {
+    if (const char* no_display = sdl_video_open()) {
+        std::fprintf(stderr, "valkron: %s\n", no_display);
+        return 1;
+    }
     const std::string installed = installed_data_folder();
     bool from_installation = !installed.empty() && same_folder(".", installed);
     if (!from_installation && !holds_game_data("") && !installed.empty() && holds_game_data(installed)) {
@@ -96,5 +131,8 @@ int main()
     if (from_installation) {
         settings_folder = user_settings_folder();
     }
+    read_settings();
+    sdl_display_set_window_state(saved_window_state());
+    sdl_display_on_window_state(keep_window_state);
     return WinMain(nullptr, nullptr, "", 1);
 }

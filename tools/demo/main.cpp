@@ -161,7 +161,7 @@ int main(int argc, char** argv)
         std::vector<uint8_t> beep = beep_image(440.0 * (1 + slot * 0.25), 0.15 + 0.1 * slot);
         sound_load_slot_from_image(slot, beep.data(), beep.size());
     }
-    if (windowed) sdl_display_set_fullscreen(0);
+    if (windowed) sdl_display_set_window_state({0, 0, 0});
     int32_t result = display_init(window, frame_width, frame_height);
     if (result != 0) std::fprintf(stderr, "valkron-demo: display_init %dx%d failed (%d)\n", frame_width, frame_height, result);
     window_set_timer(window, 0, timer_period);

@@ -6,7 +6,8 @@
 // nose to the upper right, at 1024 x 1024 pixels and writes it, averaged
 // down, as OUT_DIR/valkron-256.png, valkron-128.png and valkron-64.png:
 // RGBA pictures whose background is transparent (the engine's depth buffer
-// tells which pixels the aeroplane covers).
+// tells which pixels the aeroplane covers), and the 64-pixel one as
+// OUT_DIR/window_icon.cpp, the icon the game's window shows.
 #include <png.h>
 
 #include <cmath>
@@ -120,9 +121,25 @@ int main(int argc, char** argv)
 
     for (int32_t size : icon_sizes) {
         const std::string path = out + "/valkron-" + std::to_string(size) + ".png";
-        if (!write_rgba_png(path, shrink(pixels, covered, render_size / size), size)) {
+        const std::vector<uint8_t> rgba = shrink(pixels, covered, render_size / size);
+        if (!write_rgba_png(path, rgba, size)) {
             std::fprintf(stderr, "valkron-icon: cannot write %s\n", path.c_str());
             return 1;
+        }
+        if (size == 64) {
+            const std::string source = out + "/window_icon.cpp";
+            FILE* file = std::fopen(source.c_str(), "w");
+            if (!file) {
+                std::fprintf(stderr, "valkron-icon: cannot write %s\n", source.c_str());
+                return 1;
+            }
+            std::fprintf(file, "// Made by valkron-icon.\n#include <cstdint>\nextern const uint8_t window_icon_rgba[%zu];\n"
+                               "const uint8_t window_icon_rgba[%zu] = {", rgba.size(), rgba.size());
+            for (size_t i = 0; i < rgba.size(); ++i) {
+                std::fprintf(file, "%s%u,", i % 32 ? "" : "\n", rgba[i]);
+            }
+            std::fprintf(file, "\n};\n");
+            std::fclose(file);
         }
     }
     return 0;

@@ -7,6 +7,10 @@
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_platform.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
 static Window the_window = {};
 static FrameTimer frame_timer = {};
 static int32_t cursor_shown = 1;
@@ -24,17 +28,55 @@ static int32_t window_alive(const Window* window)
     return window == &the_window && the_window.alive;
 }
 
+const char* sdl_video_open()
+{
+    static std::string reason;
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // Without a session bus D-Bus would start one for SDL's input methods
+    // (50 ms, and a daemon left behind); the game types no text.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+        // The drivers that show nothing only when asked for by name.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const char* asked = std::getenv("SDL_VIDEODRIVER");
+        if (!driver || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) ||
+            (asked && std::strstr(asked, driver)))
+            return nullptr;
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        reason = "no display";
+    } else {
+        reason = std::string("no display (") + SDL_GetError() + ")";
+    }
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!x11 || !*x11) && (!wayland || !*wayland)) {
+        reason += ": set DISPLAY or WAYLAND_DISPLAY";
+    } else {
+        reason += std::string(": cannot open ") + (x11 && *x11 ? std::string("DISPLAY=") + x11 : "") +
+                  (x11 && *x11 && wayland && *wayland ? " or " : "") +
+                  (wayland && *wayland ? std::string("WAYLAND_DISPLAY=") + wayland : "");
+    }
+    return reason.c_str();
+}
+
 Window* window_create(const char* title, int32_t width, int32_t height, WindowProc proc)
 {
     if (!proc || width <= 0 || height <= 0 || the_window.alive) return nullptr;
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
-    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED,
-                                       SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_SHOWN);
+    if (sdl_video_open()) return nullptr;
+    // Made in the mode the display will use, so that it starts without
+    // waiting for a change of mode.
+    SDL_Rect place = {int(SDL_WINDOWPOS_CENTERED), int(SDL_WINDOWPOS_CENTERED), width, height};
+    uint32_t flags = SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    flags |= sdl_display_first_place(&place);
+    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", place.x, place.y, place.w, place.h, flags);
     if (!sdl) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
+    }
+    if (SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(window_icon_rgba), 64, 64, 32,
+                                                               64 * 4, SDL_PIXELFORMAT_RGBA32)) {
+        SDL_SetWindowIcon(sdl, icon);
+        SDL_FreeSurface(icon);
     }
     SDL_StopTextInput();
     SDL_ShowCursor(cursor_shown ? SDL_ENABLE : SDL_DISABLE);
@@ -133,6 +175,7 @@ static void handle_event(const SDL_Event& event)
         if (event.window.windowID != SDL_GetWindowID(the_window.sdl)) break;
         switch (event.window.event) {
         case SDL_WINDOWEVENT_CLOSE: queue_close(); break;
+        case SDL_WINDOWEVENT_RESIZED: sdl_display_window_resized(event.window.data1, event.window.data2); break;
         case SDL_WINDOWEVENT_MINIMIZED:
         case SDL_WINDOWEVENT_HIDDEN: sdl_display_window_hidden(1); break;
         case SDL_WINDOWEVENT_RESTORED:
@@ -182,14 +225,4 @@ int32_t window_dispatch_message(const WindowMessage* message)
 uint32_t platform_clock_ms()
 {
     return platform_real_clock_ms();
-}
-
-const char* sdl_window_title()
-{
-    return the_window.alive ? SDL_GetWindowTitle(the_window.sdl) : "";
-}
-
-int32_t sdl_window_cursor_shown()
-{
-    return the_window.alive ? SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE : cursor_shown;
 }
