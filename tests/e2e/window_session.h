@@ -2,34 +2,28 @@
 // Xvfb, programs started and stopped by process id, key presses through
 // xdotool (XTEST, as from a keyboard), screenshots through ImageMagick's
 // import, and the frames valkron-sim presents for the same keys to compare
-// them with.
-//
-// Nothing here waits for a fixed time and hopes: every step polls for what
-// it waits for (the window, a picture on the screen, the end of a process)
-// until a deadline.
+// them with. Every wait polls for what it waits for until a deadline.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
-#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "sim_support.h"
 
-// Seconds on a steady clock since an arbitrary start.
+// The real-window tests skip, and only then, when the X tools are missing.
+#define SKIP_WITHOUT_X()                                                                                   \
+    if (!have_x_tools()) {                                                                                 \
+        GTEST_SKIP() << "Xvfb, xdotool, xprop or ImageMagick's import is missing (./valkron.sh test installs them)"; \
+    }
+bool have_x_tools();
 double now_seconds();
 
-// Whether a program of that name is on the PATH.
-bool have_program(const std::string& name);
-// Whether Xvfb, xdotool and import are there: without them the real-window
-// tests skip.
-bool have_x_tools();
-
 // How a program is started: its working directory, variables to set
-// ("NAME=value") and to remove, and a file for its standard output and
-// error (none: /dev/null).
+// ("NAME=value") and to remove, and a file for its output (none: dropped).
 struct ChildOptions {
     std::string dir;
     std::vector<std::string> set_env;
@@ -37,8 +31,7 @@ struct ChildOptions {
     std::string log;
 };
 
-// A program started by a test. Its destructor ends it (by its process id)
-// if it still runs.
+// A program started by a test; ended by its process id when it goes.
 struct Child {
     pid_t pid = -1;
     int exit_code = -1;  // once ended: its exit code, or 128 + the signal
@@ -47,79 +40,58 @@ struct Child {
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 };
-
-bool start_child(Child& child, const std::vector<std::string>& argv, const ChildOptions& options,
+bool start_child(Child& child, const std::vector<std::string>& argv, const ChildOptions& options, int output_fd = -1,
                  int keep_fd = -1);
 // True when the program ended within the time (exit_code then set).
 bool wait_child(Child& child, double timeout);
-// Ends the program: SIGTERM, then SIGKILL if it still runs after 3 s.
-void stop_child(Child& child);
-// Runs a program to its end; its exit code, or -1 when it had to be
-// stopped after timeout seconds. Output (standard output and error) is
-// returned when asked for.
+// Runs a program to its end: its exit code (-1 when stopped at the
+// timeout), and its output when asked for.
 int run_program(const std::vector<std::string>& argv, const ChildOptions& options, double timeout,
                 std::string* output = nullptr);
 
-// A private X server (Xvfb) of one screen, width x height at 24 bits; it
-// picks a free display number itself.
-struct XServer {
-    Child process;
+// The game on its own X server of width x height.
+struct GameOnScreen {
+    Child x;
     std::string display;  // ":N"
-    bool start(int32_t width, int32_t height, std::string& error);
-    ~XServer();
-};
-
-// The screen and keyboard of an X server.
-struct Screen {
-    std::string display;
-    std::string scratch;  // where screenshots are written
-    std::string window = "root";  // what capture photographs: an X window id, or the whole screen
+    Child game;
+    ScratchDir scratch;
     int32_t shots = 0;
 
-    // The window (the whole screen) as it shows now.
+    // Starts the X server, then launch(). Empty when all went well,
+    // otherwise what failed.
+    std::string start(int32_t width, int32_t height, const std::string& program, const ChildOptions& options);
+    // Starts the program on the X server and waits for its window and its
+    // first drawing.
+    std::string launch(const std::string& program, ChildOptions options);
+    // Runs an X tool (xdotool, xprop, import) on this server; its output.
+    std::string x_tool(const std::vector<std::string>& argv, int* code = nullptr);
     bool capture(Picture& out);
-    // xdotool key / keydown / keyup with key names ("Down", "Return", "a").
-    bool key(const std::vector<std::string>& keys);
-    bool key_down(const std::vector<std::string>& keys);
-    bool key_up(const std::vector<std::string>& keys);
-    // Waits for a visible window of that title.
-    bool wait_for_window(const std::string& title, double timeout);
-    // Polls the screen until it shows one of the pictures exactly; the index
-    // of the first that matched, or -1 at the deadline (last: the latest
-    // screenshot).
-    int wait_for(const std::vector<Picture>& any_of, double timeout, Picture* last = nullptr);
-    // Polls until the screen is not all black (the game draws).
-    bool wait_for_drawing(double timeout);
-    // Saves the picture as PNG under `scratch` and in the test's log folder
-    // (for a failure report); the path.
+    bool key(const std::vector<std::string>& keys, const char* command = "key");
+    // Waits for the screen to show one of the pictures exactly; on failure
+    // says how near it came and keeps the last screenshot.
+    ::testing::AssertionResult shows(const std::vector<Picture>& any_of, const std::string& state,
+                                     double timeout = 10.0);
+    ::testing::AssertionResult press(const std::vector<std::string>& keys, const std::vector<Picture>& any_of,
+                                     const std::string& state, double timeout = 10.0);
+    // Waits for the game to end; its exit code, or -1. Its output in *said.
+    int ended(std::string* said = nullptr, double timeout = 10.0);
+    // Saves the picture as PNG in the test's folder window-test-screens.
     std::string keep(const Picture& picture, const std::string& name) const;
-
-private:
-    bool xdotool_keys(const char* command, const char* delay_ms, const std::vector<std::string>& keys);
 };
 
-bool same_picture(const Picture& a, const Picture& b);
-// The number of pixels that differ, or -1 when the sizes differ.
-int64_t differing_pixels(const Picture& a, const Picture& b);
-// The fewest differing pixels from `picture` to any of `pictures`.
+// The fewest differing pixels from the picture to any of the pictures (-1
+// when no size matches).
 int64_t nearest_difference(const Picture& picture, const std::vector<Picture>& pictures);
-// The frame as a screen of width x height shows it scaled by a whole
-// number and centred, black around it.
-Picture framed(const Picture& frame, int32_t scale, int32_t width, int32_t height);
 
-// What valkron-sim presents for the menu walk the real-window tests make,
-// by state: each state's frames over eight ticks in a row (the menu's green
-// text pulses in an eight-frame cycle, so one of them is what the real game
-// shows at any moment).
-//
-//   "menu 0"        New game selected, frag limit 10 (after the intro)
-//   "menu 1"        Change limit, 10      (Down)
-//   "menu 1 limit"  Change limit, 11      (Right)
-//   "menu 0 limit"  New game, 11          (Up)
-//   "menu 6 limit"  Help, 11              (Down x 6)
-//   "help"          the help screen       (Enter)
-//   "menu 9 limit"  Exit, 11              (Escape, Down x 3)
+// What valkron-sim presents for the menu walk of the tests, by state, each
+// over eight ticks in a row (the menu's green text pulses in an
+// eight-frame cycle):
+//   "menu 0" New game, frag limit 10 (after the intro); "menu 1" Change
+//   limit (Down); "menu 1 limit" limit 11 (Right); "menu 0 limit" (Up);
+//   "menu 6 limit" Help (Down x 6); "help" (Enter); "menu 9 limit" Exit
+//   (Escape, Down x 3).
 const std::map<std::string, std::vector<Picture>>& menu_frames();
 
-// The game's window title.
+// The seven lines of a settings file with the default names, 400 x 300.
+std::string settings_text(int32_t limit);
 extern const char game_title[];
