@@ -5,6 +5,8 @@
 #   ./valkron.sh test       install what is missing, build, run every test
 #   ./valkron.sh sanitize   the same tests in an AddressSanitizer/UBSan build
 #   ./valkron.sh fuzz [S]   build the libFuzzer targets and run each S seconds
+#   ./valkron.sh soak [T]   T ticks (100,000) of random keys through valkron-sim
+#                           in the sanitizer build
 #   ./valkron.sh windows [test]
 #                           cross-build the Windows game into
 #                           build-windows/valkron-windows.zip; with "test",
@@ -21,7 +23,7 @@ packages=(
   libgtest-dev libbenchmark-dev libpng-dev
   libsdl2-dev libsdl2-mixer-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool imagemagick x11-utils sox
+  libx11-dev xvfb xauth xdotool imagemagick x11-utils python3
 )
 # Only for the windows command: the cross compiler (with DirectDraw's and
 # DirectSound's headers and import libraries) and Wine for its tests.
@@ -50,6 +52,15 @@ build_tree() {
   cmake --build "$dir" -j "$jobs"
 }
 
+# The sanitizer build and how its programs run.
+sanitize_build() {
+  build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DVALKRON_SANITIZE=ON -DVALKRON_BENCH=OFF
+}
+sanitized() {
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LSAN_OPTIONS=suppressions=$root/tests/lsan.supp "$@"
+}
+
 case "${1:-}" in
   play)
     install_missing
@@ -64,22 +75,49 @@ case "${1:-}" in
     ;;
   sanitize)
     install_missing
-    build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DVALKRON_SANITIZE=ON -DVALKRON_BENCH=OFF
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-      LSAN_OPTIONS=suppressions=$root/tests/lsan.supp \
-      ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE wine
+    sanitize_build
+    sanitized ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE wine
+    ;;
+  soak)
+    install_missing
+    sanitize_build
+    sanitized python3 fuzz/soak.py build-asan/valkron-sim build-asan/game "${2:-100000}"
     ;;
   fuzz)
     install_missing
     seconds=${2:-60}
+    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo  # its game data seeds the corpora
     build_tree build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALKRON_FUZZ=ON \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+    # The seeds: the generator's own files, and settings files with and
+    # without the window's options.
+    seeds=$root/build-fuzz/seeds
+    rm -rf "$seeds"
+    mkdir -p "$seeds"/{load_scene,pictures,wave,settings,help_text}
+    cp build/game/*/*.3ds "$seeds/load_scene/"
+    if [ -d tests/corpus/3ds ]; then cp tests/corpus/3ds/* "$seeds/load_scene/"; fi
+    cp build/game/*.tex build/game/*/*.tex "$seeds/pictures/"
+    cp build/generated/*.wav "$seeds/wave/"
+    printf 'ResX=640\nResY=480\nLimit=3\nPlane.0=5\nPlane.1=2\nName.0=Ann\nName.1=Bob\n' >"$seeds/settings/seven"
+    printf 'ResX=400\r\nResY=300\r\nLimit=10\r\nPlane.0=0\r\nPlane.1=0\r\nName.0=Player 1\r\nName.1=Player 2\r\nFullscreen=0\r\nWindow=800x600\r\n' \
+      >"$seeds/settings/options"
+    for width in 0 5; do  # the first byte picks the screen width
+      { printf "\\$(printf %o $width)"; cat build/game/Data/pak0.pak; } >"$seeds/help_text/pak0-$width"
+    done
     for fuzzer in build-fuzz/fuzz/fuzz_*; do
       [ -x "$fuzzer" ] || continue
       name=$(basename "$fuzzer")
       mkdir -p "build-fuzz/corpus-$name"
-      "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 \
-        "build-fuzz/corpus-$name" "$root/tests/corpus/3ds" 2>&1 | tail -n 15
+      echo "== $name"
+      # The pictures' loaders read every byte alike: short inputs go further.
+      limit=(); [ "$name" != fuzz_pictures ] || limit=(-max_len=4096)
+      if ! "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 "${limit[@]}" \
+        "$root/build-fuzz/corpus-$name" "$seeds/${name#fuzz_}" >"build-fuzz/$name.log" 2>&1; then
+        tail -n 40 "build-fuzz/$name.log"
+        echo "$name failed"
+        exit 1
+      fi
+      grep -E "^stat::(number_of_executed_units|peak_rss_mb)" "build-fuzz/$name.log"
     done
     ;;
   windows)
@@ -101,7 +139,7 @@ case "${1:-}" in
     fi
     ;;
   *)
-    sed -n '2,12p' "$0"
+    sed -n '2,14p' "$0"
     exit 2
     ;;
 esac
