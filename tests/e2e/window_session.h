@@ -1,8 +1,7 @@
-// The real game on a real X server, for the real-window tests: a private
-// Xvfb, programs started and stopped by process id, key presses through
-// xdotool (XTEST, as from a keyboard), screenshots through ImageMagick's
-// import, and the frames valkron-sim presents for the same keys to compare
-// them with. Every wait polls for what it waits for until a deadline.
+// The real game on a private X server (Xvfb) for the real-window tests:
+// keys through xdotool (XTEST, as from a keyboard), screenshots through
+// ImageMagick's import, and the frames valkron-sim presents for the same
+// keys to compare them with. Every wait polls until a deadline.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,84 +13,66 @@
 
 #include "sim_support.h"
 
-// The real-window tests skip, and only then, when the X tools are missing.
-#define SKIP_WITHOUT_X()                                                                                   \
-    if (!have_x_tools()) {                                                                                 \
-        GTEST_SKIP() << "Xvfb, xdotool, xprop or ImageMagick's import is missing (./valkron.sh test installs them)"; \
-    }
-bool have_x_tools();
+#define SKIP_WITHOUT_X() \
+    if (std::system("command -v Xvfb xdotool xprop import >/dev/null") != 0) GTEST_SKIP() << "X tools missing"
+
 double now_seconds();
 
-// How a program is started: its working directory, variables to set
-// ("NAME=value") and to remove, and a file for its output (none: dropped).
-struct ChildOptions {
-    std::string dir;
-    std::vector<std::string> set_env;
-    std::vector<std::string> unset_env;
-    std::string log;
-};
+// Runs a shell command; its exit code and its output.
+int run_shell(const std::string& command, std::string* output = nullptr);
 
-// A program started by a test; ended by its process id when it goes.
-struct Child {
+// A program in the background, ended by its process id when it goes.
+struct Background {
     pid_t pid = -1;
-    int exit_code = -1;  // once ended: its exit code, or 128 + the signal
-    Child() = default;
-    ~Child();
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
+    int exit_code = -1;
+    ~Background();
+    // Runs the shell command; its output to the file log.
+    bool start(const std::string& command, const std::string& log);
+    // True when it ended within the time (exit_code then set).
+    bool wait(double timeout);
 };
-bool start_child(Child& child, const std::vector<std::string>& argv, const ChildOptions& options, int output_fd = -1,
-                 int keep_fd = -1);
-// True when the program ended within the time (exit_code then set).
-bool wait_child(Child& child, double timeout);
-// Runs a program to its end: its exit code (-1 when stopped at the
-// timeout), and its output when asked for.
-int run_program(const std::vector<std::string>& argv, const ChildOptions& options, double timeout,
-                std::string* output = nullptr);
 
 // The game on its own X server of width x height.
 struct GameOnScreen {
-    Child x;
-    std::string display;  // ":N"
-    Child game;
     ScratchDir scratch;
+    Background x, game;
+    std::string display;          // ":N"
+    std::string window = "root";  // what capture photographs: an X window id, or the screen
     int32_t shots = 0;
 
-    // Starts the X server, then launch(). Empty when all went well,
-    // otherwise what failed.
-    std::string start(int32_t width, int32_t height, const std::string& program, const ChildOptions& options);
-    // Starts the program on the X server and waits for its window and its
-    // first drawing.
-    std::string launch(const std::string& program, ChildOptions options);
-    // Runs an X tool (xdotool, xprop, import) on this server; its output.
-    std::string x_tool(const std::vector<std::string>& argv, int* code = nullptr);
+    // Starts the X server; then launch(). Empty when all went well, else
+    // what failed.
+    std::string start_x(int32_t width, int32_t height);
+    std::string start(int32_t width, int32_t height, const std::string& program, const std::string& dir,
+                      const std::string& env = "");
+    // Starts the program in dir on the X server, sound on the dummy driver,
+    // and waits for its first drawing. env: "-u NAME ... NAME=value ...".
+    std::string launch(const std::string& program, const std::string& dir, const std::string& env = "");
+    // Runs an X tool on this server; its output.
+    std::string x_tool(const std::string& command, int* code = nullptr);
     bool capture(Picture& out);
-    bool key(const std::vector<std::string>& keys, const char* command = "key");
+    bool key(const std::string& keys, const char* command = "key");
     // Waits for the screen to show one of the pictures exactly; on failure
     // says how near it came and keeps the last screenshot.
-    ::testing::AssertionResult shows(const std::vector<Picture>& any_of, const std::string& state,
-                                     double timeout = 10.0);
-    ::testing::AssertionResult press(const std::vector<std::string>& keys, const std::vector<Picture>& any_of,
-                                     const std::string& state, double timeout = 10.0);
-    // Waits for the game to end; its exit code, or -1. Its output in *said.
-    int ended(std::string* said = nullptr, double timeout = 10.0);
-    // Saves the picture as PNG in the test's folder window-test-screens.
+    ::testing::AssertionResult shows(const std::vector<Picture>& any_of, const std::string& state, double timeout = 10);
+    ::testing::AssertionResult press(const std::string& keys, const std::vector<Picture>& any_of,
+                                     const std::string& state, double timeout = 10);
+    // Waits for the game to end: its exit code, or -1. What it said.
+    int ended(double timeout = 10);
+    std::string said() const;
+    // Saves the picture as window-test-screens/TEST-NAME.png; its path.
     std::string keep(const Picture& picture, const std::string& name) const;
 };
 
-// The fewest differing pixels from the picture to any of the pictures (-1
-// when no size matches).
+// The fewest differing pixels to any of the pictures (-1: no size matches).
 int64_t nearest_difference(const Picture& picture, const std::vector<Picture>& pictures);
 
-// What valkron-sim presents for the menu walk of the tests, by state, each
-// over eight ticks in a row (the menu's green text pulses in an
-// eight-frame cycle):
-//   "menu 0" New game, frag limit 10 (after the intro); "menu 1" Change
-//   limit (Down); "menu 1 limit" limit 11 (Right); "menu 0 limit" (Up);
-//   "menu 6 limit" Help (Down x 6); "help" (Enter); "menu 9 limit" Exit
-//   (Escape, Down x 3).
+// What valkron-sim presents for the tests' menu walk, by state, each over
+// eight ticks in a row (the menu's green text pulses in eight frames):
+// "menu 0" New game, frag limit 10 (after the intro); "menu 1" (Down);
+// "menu 1 limit" limit 11 (Right); "menu 0 limit" (Up); "menu 6 limit"
+// Help (Down x 6); "help" (Enter); "menu 9 limit" Exit (Escape, Down x 3).
 const std::map<std::string, std::vector<Picture>>& menu_frames();
 
 // The seven lines of a settings file with the default names, 400 x 300.
 std::string settings_text(int32_t limit);
-extern const char game_title[];
