@@ -25,7 +25,7 @@
 #include "platform/common/wave_clip.h"
 #include "platform/resources.h"
 #include "platform/sound.h"
-#include "window_game_support.h"
+#include "wine_game_support.h"
 
 namespace {
 
