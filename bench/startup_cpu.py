@@ -8,7 +8,9 @@ dummy driver), and prints:
 
   first frame  milliseconds from starting the game to the first pixel that
                is not black on the screen (polled through Xlib every
-               millisecond on a line and a column across the screen)
+               millisecond on a line and a column across the screen), and
+               the CPU time the game had used by then (which a busy machine
+               does not stretch)
   match cpu    the game's CPU time (user + system, /proc/PID/stat) over
                SECONDS of a running match, in % of one core
 
@@ -94,9 +96,11 @@ def one_run(game, game_dir, width, height, seconds):
         start = time.monotonic()
         process = subprocess.Popen([game], cwd=copy, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         first = None
+        hz = os.sysconf("SC_CLK_TCK")
         while time.monotonic() - start < 20 and process.poll() is None:
             if drawn(display, root, width, height):
                 first = (time.monotonic() - start) * 1000
+                first_cpu = cpu_ticks(process.pid) * 1000 / hz
                 break
             time.sleep(0.001)
         xlib.XCloseDisplay(display)
@@ -107,13 +111,12 @@ def one_run(game, game_dir, width, height, seconds):
         time.sleep(0.5)
         keys(display_name, "Return")   # New game
         time.sleep(1.0)
-        hz = os.sysconf("SC_CLK_TCK")
         before, t0 = cpu_ticks(process.pid), time.monotonic()
         time.sleep(seconds)
         used, elapsed = (cpu_ticks(process.pid) - before) / hz, time.monotonic() - t0
         process.terminate()
         process.wait(5)
-        return first, 100 * used / elapsed
+        return first, first_cpu, 100 * used / elapsed
     finally:
         server.terminate()
         server.wait(5)
@@ -130,17 +133,15 @@ def main():
     args = parser.parse_args()
     width, height = (int(v) for v in args.screen.split("x"))
     game = os.path.abspath(args.game)
-    firsts, cpus = [], []
-    for run in range(args.runs):
-        first, cpu = one_run(game, os.path.abspath(args.game_dir), width, height, args.seconds)
-        firsts.append(first)
-        cpus.append(cpu)
-        print(f"run {run + 1}: first frame {first:.0f} ms, match cpu {cpu:.1f} %", flush=True)
-    firsts.sort()
-    cpus.sort()
-    print(f"screen {args.screen}: first frame median {firsts[len(firsts) // 2]:.0f} ms "
-          f"(min {firsts[0]:.0f}, max {firsts[-1]:.0f}); match cpu median {cpus[len(cpus) // 2]:.1f} % of a core "
-          f"(min {cpus[0]:.1f}, max {cpus[-1]:.1f})")
+    results = [one_run(game, os.path.abspath(args.game_dir), width, height, args.seconds) for _ in range(args.runs)]
+    for run, (first, first_cpu, cpu) in enumerate(results):
+        print(f"run {run + 1}: first frame {first:.0f} ms ({first_cpu:.0f} ms of CPU), match cpu {cpu:.1f} %")
+
+    def median(values):
+        values = sorted(values)
+        return f"{values[len(values) // 2]:.1f} (min {values[0]:.1f}, max {values[-1]:.1f})"
+    print(f"screen {args.screen}: first frame median {median([r[0] for r in results])} ms, "
+          f"CPU by then {median([r[1] for r in results])} ms; match cpu median {median([r[2] for r in results])} % of a core")
 
 
 if __name__ == "__main__":
