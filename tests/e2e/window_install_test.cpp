@@ -47,13 +47,15 @@ TEST(Installed, FromAnywhereTheGameFindsItsDataAndKeepsSettingsInTheUsersFolder)
     }
 
     // From an empty folder, with XDG_CONFIG_HOME and without: the menu as
-    // in the build; Escape saves and ends.
+    // in the build; Escape saves and ends. (The intro ends by itself: an
+    // Escape meant for it would end the game on a machine slow to start.)
     SKIP_WITHOUT_X();
+    const auto& frames = menu_frames();
     const std::string config = home.file("xdg/config");  // not there yet
     for (const std::string& env : {"XDG_CONFIG_HOME=" + config, std::string("-u XDG_CONFIG_HOME")}) {
         GameOnScreen run;
         ASSERT_EQ(run.start(400, 300, prefix.file("bin/valkron"), elsewhere.path(), env + " HOME=" + home.path()), "");
-        ASSERT_TRUE(run.press("Escape", menu_frames().at("menu 0"), "menu 0", 15));
+        ASSERT_TRUE(run.shows(frames.at("menu 0"), "menu 0", 20));  // after the intro
         ASSERT_TRUE(run.key("Escape"));
         ASSERT_EQ(run.ended(), 0);
     }
