@@ -20,7 +20,7 @@ TEST(RealWindow, MenuMatchHelpAndExitShowWhatValkronSimShows)
     ASSERT_EQ(run.start(400, 300, VALKRON_GAME_PATH, copy.game.path(), "-u XDG_CONFIG_HOME HOME=" + home.path()), "");
     // The intro ends by itself (an Escape meant for it would end the game
     // on a machine slow to start).
-    ASSERT_TRUE(run.shows(frames.at("menu 0"), "menu 0", 20));
+    ASSERT_TRUE(run.shows(frames.at("menu 0"), "menu 0", 60));
     ASSERT_TRUE(run.press("Down", frames.at("menu 1"), "menu 1"));
     ASSERT_TRUE(run.press("Right", frames.at("menu 1 limit"), "menu 1 limit"));
     ASSERT_TRUE(run.press("Up", frames.at("menu 0 limit"), "menu 0 limit"));
@@ -74,7 +74,7 @@ TEST(RealWindow, FullScreenWithEvenPixelsThenAWindowFoundAgainAsItWasLeft)
     // and miss the area-scaled frame by half the contrast at their edges.
     int32_t best = 256;
     Picture shot;
-    for (double deadline = now_seconds() + 20; best > 40 && now_seconds() < deadline;) {
+    for (double deadline = now_seconds() + 60; best > 40 && now_seconds() < deadline;) {
         ASSERT_TRUE(run.capture(shot));
         for (const Picture& frame : frames.at("menu 0"))
             best = std::min(best, area_scaling_error(frame.pixels, 400, 300, shot.pixels.data(), 1280, 1280, 1024));
@@ -101,7 +101,7 @@ TEST(RealWindow, FullScreenWithEvenPixelsThenAWindowFoundAgainAsItWasLeft)
         for (int32_t y = 0; y < 600; ++y)
             for (int32_t x = 0; x < 800; ++x) big.pixels[size_t(212 + y) * 1280 + 240 + x] = frame.at(x / 2, y / 2);
     }
-    EXPECT_TRUE(run.shows(framed, "menu 0 in the window", 20));
+    EXPECT_TRUE(run.shows(framed, "menu 0 in the window", 60));
     ASSERT_TRUE(run.key("Escape"));
     EXPECT_EQ(run.ended(), 0);
 }

@@ -55,7 +55,7 @@ TEST(Installed, FromAnywhereTheGameFindsItsDataAndKeepsSettingsInTheUsersFolder)
     for (const std::string& env : {"XDG_CONFIG_HOME=" + config, std::string("-u XDG_CONFIG_HOME")}) {
         GameOnScreen run;
         ASSERT_EQ(run.start(400, 300, prefix.file("bin/valkron"), elsewhere.path(), env + " HOME=" + home.path()), "");
-        ASSERT_TRUE(run.shows(frames.at("menu 0"), "menu 0", 20));  // after the intro
+        ASSERT_TRUE(run.shows(frames.at("menu 0"), "menu 0", 60));  // after the intro
         ASSERT_TRUE(run.key("Escape"));
         ASSERT_EQ(run.ended(), 0);
     }
