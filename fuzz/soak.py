@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A long game of random keys through valkron-sim: menus, names, help,
-credits, resolution changes, matches flown at random to their winner
-screens, for TICKS ticks in all (several runs when the game ends early).
+credits, resolution changes, matches flown at random (to a winner screen when a
+frag ends one), for TICKS ticks in all (several runs when the game ends early).
 
     fuzz/soak.py SIM GAME_DIR [TICKS] [SEED]
 
