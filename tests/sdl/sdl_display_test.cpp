@@ -119,15 +119,32 @@ TEST_F(SdlDisplay, EveryGamePixelTheSameSizeThroughSurfaceAndRenderer)
                 << (driver ? driver : "surface") << " " << c.width << "x" << c.height << " in " << c.window_width;
         }
     }
+    // The picture's edges show the frame's edge pixels alone (nothing from
+    // past them).
+    TearDown();
+    open(nullptr);
+    ASSERT_EQ(display_init(window, 400, 300), 0);
+    std::vector<uint32_t> edges(400 * 300, 0x00101010u);
+    for (int32_t y = 0; y < 300; ++y) {
+        edges[size_t(y) * 400] = 0x000000FFu;
+        edges[size_t(y) * 400 + 399] = 0x00FF0000u;
+    }
+    show(edges, 400, 300);
+    SDL_Surface* screen = SDL_GetWindowSurface(window->sdl);
+    for (int32_t y = 0; y < screen->h; ++y) {
+        const uint32_t* row = static_cast<const uint32_t*>(screen->pixels) + size_t(y) * size_t(screen->pitch) / 4;
+        ASSERT_EQ(row[0] & 0xFFFFFF, 0x0000FFu) << y;
+        ASSERT_EQ(row[screen->w - 1] & 0xFFFFFF, 0xFF0000u) << y;
+    }
     // A renderer whose device was reset is made anew by the next present,
     // which shows nothing new; the following frames show.
     SDL_Event reset = {};
     reset.type = SDL_RENDER_DEVICE_RESET;
     SDL_PushEvent(&reset);
     pump();
-    const std::vector<uint32_t> grey(512 * 384, 0x00333333u);
-    show(std::vector<uint32_t>(512 * 384, 0x00222222u), 512, 384);
-    EXPECT_LE(show(grey, 512, 384), 1);
+    const std::vector<uint32_t> grey(400 * 300, 0x00333333u);
+    show(std::vector<uint32_t>(400 * 300, 0x00222222u), 400, 300);
+    EXPECT_LE(show(grey, 400, 300), 1);
 }
 
 TEST_F(SdlDisplay, TheWindowRemembersAltEnterAndTheSizeThePlayerGaveIt)
@@ -140,18 +157,22 @@ TEST_F(SdlDisplay, TheWindowRemembersAltEnterAndTheSizeThePlayerGaveIt)
     EXPECT_EQ(show(pattern(400, 300), 400, 300), 0);  // a whole-number scale
     push_window_event(SDL_WINDOWEVENT_RESIZED, 700, 500);
     pump();
-    ASSERT_EQ(reported.size(), 2u);
-    EXPECT_EQ(reported[1].width, 700);
-    EXPECT_EQ(reported[1].height, 500);
+    push_window_event(SDL_WINDOWEVENT_RESIZED, 700, 500);  // the same again: nothing new
+    push_window_event(SDL_WINDOWEVENT_RESIZED, 700, 520);
+    push_window_event(SDL_WINDOWEVENT_RESIZED, 700, 500);
+    pump();
+    ASSERT_EQ(reported.size(), 4u);
+    EXPECT_EQ(reported[3].width, 700);
+    EXPECT_EQ(reported[3].height, 500);
     // Kept through a resolution change, full screen and back.
     ASSERT_EQ(display_init(window, 640, 480), 0);
     sdl_display_toggle_fullscreen();
     push_window_event(SDL_WINDOWEVENT_RESIZED, 300, 300);  // full screen: not the window's size
     pump();
     sdl_display_toggle_fullscreen();
-    ASSERT_EQ(reported.size(), 4u);
-    EXPECT_EQ(reported[3].fullscreen, 0);
-    EXPECT_EQ(reported[3].width, 700);
+    ASSERT_EQ(reported.size(), 6u);
+    EXPECT_EQ(reported[5].fullscreen, 0);
+    EXPECT_EQ(reported[5].width, 700);
     int32_t width = 0, height = 0;
     SDL_GetWindowSize(window->sdl, &width, &height);
     EXPECT_EQ(width, 700);
