@@ -90,7 +90,7 @@ protected:
     void TearDown() override
     {
         unsetenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS");
-        sdl_display_set_fullscreen(1);  // the start state, for the tests after this one
+        sdl_display_set_window_state({1, 0, 0});  // the start state, for the tests after this one
     }
 
     // The game's window and a match as New game starts it, with the same
@@ -98,7 +98,7 @@ protected:
     void start_match()
     {
         reset_program_state();
-        sdl_display_set_fullscreen(0);
+        sdl_display_set_window_state({0, 0, 0});
         main_window = window_create("Valkron Engine 1.0", 400, 300, window_proc);
         ASSERT_NE(main_window, nullptr);
         ASSERT_EQ(display_init(main_window, 400, 300), 0);
@@ -130,10 +130,9 @@ protected:
         state.shot_count = shot_count;
         state.pads[0] = player_pad(0);
         state.pads[1] = player_pad(1);
-        int32_t width = 0, height = 0;
-        if (sdl_display_output_size(&width, &height)) {
-            state.output.resize(size_t(width) * size_t(height));
-            if (!sdl_display_read_output(state.output.data())) state.output.clear();
+        if (SDL_Surface* screen = SDL_GetWindowSurface(main_window->sdl)) {
+            const uint32_t* pixels = static_cast<const uint32_t*>(screen->pixels);
+            state.output.assign(pixels, pixels + size_t(screen->h) * size_t(screen->pitch) / 4);
         }
         return state;
     }
@@ -159,7 +158,7 @@ TEST_F(SdlPads, VirtualPadsFlyAsTheKeysDo)
     for (int32_t t = 1; t <= last_tick; ++t) {
         for (const Move& m : moves) {
             if (m.tick != t) continue;
-            for (auto [scancode, down] : m.keys) sdl_test_push_key(down, scancode, keycode(scancode), 0, 0);
+            for (auto [scancode, down] : m.keys) push_key(down, scancode, keycode(scancode));
         }
         on_keys.push_back(tick());
     }
