@@ -35,20 +35,30 @@ const char* sdl_video_open()
     // Without a session bus D-Bus would start one for SDL's input methods
     // (50 ms, and a daemon left behind); the game types no text.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if ((!x11 || !*x11) && (!wayland || !*wayland) && (!asked || !*asked)) {
+        // Nothing to show a window on: said at once, without the drivers'
+        // own complaints on the way.
+        reason = "no display: set DISPLAY or WAYLAND_DISPLAY";
+        return reason.c_str();
+    }
+    if ((!asked || !*asked) && (!wayland || !*wayland)) {
+        // Only X: no probe of Wayland (which complains without a session).
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
         // The drivers that show nothing only when asked for by name.
         const char* driver = SDL_GetCurrentVideoDriver();
-        const char* asked = std::getenv("SDL_VIDEODRIVER");
         if (!driver || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) ||
             (asked && std::strstr(asked, driver)))
             return nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         reason = "no display";
     } else {
-        reason = std::string("no display (") + SDL_GetError() + ")";
+        reason = "no display";
     }
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if ((!x11 || !*x11) && (!wayland || !*wayland)) {
         reason += ": set DISPLAY or WAYLAND_DISPLAY";
     } else {
