@@ -1,9 +1,5 @@
 #include "shell/settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -139,33 +135,11 @@ std::string in_settings_folder(const char* name)
 std::string settings_path()
 {
     const std::string existing = resolve_game_path(in_settings_folder("settings.ini").c_str());
-    struct stat info;
-    if (lstat(existing.c_str(), &info) == 0) {
+    if (game_file_exists(existing)) {
         return existing;
     }
     const std::string created = in_settings_folder(settings_folder.empty() ? "Settings.ini" : "settings.ini");
     return resolve_game_path(created.c_str());
-}
-
-// The settings file for reading, only when it is a regular file (through
-// links): a FIFO, a device or a folder of that name gives the defaults at
-// once, since opening does not wait and nothing is read from it.
-std::FILE* open_settings_for_reading()
-{
-    const std::string path = resolve_game_path(in_settings_folder("settings.ini").c_str());
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
-    }
-    struct stat info;
-    std::FILE* file = nullptr;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        file = fdopen(fd, "r");
-    }
-    if (!file) {
-        close(fd);
-    }
-    return file;
 }
 
 // The settings file's text: the seven lines, then the options.
@@ -185,79 +159,6 @@ std::string settings_text()
         text += option.first + "=" + option.second + "\n";
     }
     return text;
-}
-
-// Writes the whole text at the descriptor's place and makes it reach the
-// disk. False on any failure, errno set.
-bool write_all(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return fsync(fd) == 0;
-}
-
-// The new text goes to a file beside the target, with the target's mode
-// (keep_mode), which then replaces it in one step: a crash, a kill or a
-// full disk never leaves a damaged file. False with errno set when the
-// folder takes no new file or the write fails.
-bool replace_file(const std::string& target, const std::string& text, const mode_t* keep_mode)
-{
-    const std::string temporary = target + ".tmp";
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = (!keep_mode || fchmod(fd, *keep_mode) == 0) && write_all(fd, text);
-    int reason = ok ? 0 : errno;
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        reason = errno;
-    }
-    if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
-        ok = false;
-        reason = errno;
-    }
-    if (!ok) {
-        unlink(temporary.c_str());
-        errno = reason;
-    }
-    return ok;
-}
-
-// The folder refuses a new file but the file itself is writable: the file
-// is rewritten where it is.
-bool rewrite_in_place(const std::string& target, const std::string& text)
-{
-    const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        return false;
-    }
-    const bool ok = ftruncate(fd, 0) == 0 && write_all(fd, text);
-    const int reason = errno;
-    close(fd);
-    errno = reason;
-    return ok;
-}
-
-// Creates settings_folder and the folders above it that are missing, only
-// the user's to enter (a configuration folder's usual rights). Folders that
-// exist stay as they are; a failure shows when the file cannot be created.
-void make_settings_folder()
-{
-    size_t end = 0;
-    do {
-        end = settings_folder.find('/', end + 1);
-        mkdir(settings_folder.substr(0, end).c_str(), 0700);
-    } while (end != std::string::npos);
 }
 
 }  // namespace
@@ -309,7 +210,9 @@ void set_settings_option(const char* key, const std::string& value)
 
 void read_settings()
 {
-    std::FILE* file = open_settings_for_reading();
+    // Only a regular file is read: a FIFO, a device or a folder of that name
+    // gives the defaults at once.
+    std::FILE* file = open_regular_file(resolve_game_path(in_settings_folder("settings.ini").c_str()));
     if (!file) {
         return;
     }
@@ -362,22 +265,10 @@ void read_settings()
 void write_settings()
 {
     if (!settings_folder.empty()) {
-        make_settings_folder();
+        make_folders(settings_folder);
     }
-    // Through a link to the file it names, keeping the file's mode.
     const std::string path = settings_path();
-    char* real = realpath(path.c_str(), nullptr);
-    const std::string target = real ? real : path;
-    std::free(real);
-    struct stat info;
-    const bool exists = stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-    const std::string text = settings_text();
-    const mode_t mode = info.st_mode & 07777;
-    bool ok = replace_file(target, text, exists ? &mode : nullptr);
-    if (!ok && exists && (errno == EACCES || errno == EPERM || errno == EROFS)) {
-        ok = rewrite_in_place(target, text);
-    }
-    if (!ok) {
-        std::fprintf(stderr, "valkron: settings not saved: %s: %s\n", target.c_str(), std::strerror(errno));
+    if (!save_whole_file(path, settings_text())) {
+        std::fprintf(stderr, "valkron: settings not saved: %s: %s\n", path.c_str(), std::strerror(errno));
     }
 }
