@@ -521,6 +521,7 @@ void start_replay_match(const Replay& replay)
     engine_init(res_x / 2, res_y);
     reset_modes();
     menu_active = 1;
+    screen_timer = 1005;  // where the intro's count ends
     crt_srand(replay.random);
     new_game();
 }
