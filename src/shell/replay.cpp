@@ -138,9 +138,9 @@ std::string file_name_part(const std::string& name)
     return part.empty() ? "player" : part;
 }
 
-// One "#@ key value" header line into the replay; false for an unknown or
-// malformed one.
-bool header_line(const std::string& key, const std::string& value, Replay& out, std::string& why)
+// One "#@ key value" header line into the replay; false for a malformed
+// one.
+bool header_line(const std::string& key, const std::string& value, Replay& out)
 {
     const std::vector<std::string> words = split_words(value.c_str());
     uint64_t number = 0;
@@ -165,14 +165,13 @@ bool header_line(const std::string& key, const std::string& value, Replay& out, 
         return true;
     }
     if (field == "frag_limit") {
-        if (words.size() != 1 || !parse_unsigned(words[0].c_str(), 9999, number) || number == 0) {
+        if (words.size() != 1 || !parse_unsigned(words[0].c_str(), INT32_MAX, number)) {
             return false;
         }
         out.frag_limit = static_cast<int32_t>(number);
         return true;
     }
     if (player < 0) {
-        why = "unknown header line \"#@ " + key + "\"";
         return false;
     }
     if (field == "plane") {
@@ -180,7 +179,7 @@ bool header_line(const std::string& key, const std::string& value, Replay& out, 
         return out.planes[player] >= 0;
     }
     if (field == "name") {
-        if (value.size() > 31) {
+        if (value.size() > 31 || value.find('\r') != std::string::npos) {
             return false;
         }
         out.names[player] = value;
@@ -201,7 +200,6 @@ bool header_line(const std::string& key, const std::string& value, Replay& out, 
         }
         return true;
     }
-    why = "unknown header line \"#@ " + key + "\"";
     return false;
 }
 
@@ -421,7 +419,7 @@ bool parse_replay(const std::string& text, Replay& out, std::string& why)
                 why = at + "unknown header line \"#@ " + key + "\"";
                 return false;
             }
-            if (!out.events.empty() || !header_line(key, value, out, why)) {
+            if (!out.events.empty() || !header_line(key, value, out)) {
                 why = at + "a bad \"#@ " + key + "\" line";
                 return false;
             }
