@@ -360,6 +360,14 @@ bool parse_replay(const std::string& text, Replay& out, std::string& why)
     bool header_seen[16] = {};
     static const char* const required[] = {"seed",  "random", "screen", "frag_limit", "plane1", "plane2",
                                            "name1", "name2",  "pilot1", "pilot2",     "keys1",  "keys2"};
+    if (text.empty()) {
+        why = "empty";
+        return false;
+    }
+    if (text.compare(0, 17, "#!valkron-replay ") != 0) {
+        why = "not a replay (no \"#!valkron-replay\" first line)";
+        return false;
+    }
     bool ended = false;
     size_t start = 0;
     int32_t number = 0;
@@ -382,8 +390,7 @@ bool parse_replay(const std::string& text, Replay& out, std::string& why)
         }
         if (number == 1) {
             uint64_t version = 0;
-            if (line.compare(0, 17, "#!valkron-replay ") != 0 ||
-                !parse_unsigned(line.c_str() + 17, INT32_MAX, version)) {
+            if (!parse_unsigned(line.c_str() + 17, INT32_MAX, version)) {
                 why = "not a replay (no \"#!valkron-replay\" first line)";
                 return false;
             }
@@ -446,10 +453,6 @@ bool parse_replay(const std::string& text, Replay& out, std::string& why)
             why = at + "a bad key line";
             return false;
         }
-    }
-    if (out.version == 0) {
-        why = "empty";
-        return false;
     }
     for (size_t i = 0; i < std::size(required); ++i) {
         if (!header_seen[i]) {
