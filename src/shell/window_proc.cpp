@@ -145,8 +145,9 @@ void deliver_replay_event(const ReplayEvent& event)
 }
 
 // After a message: when the match is over, its recording is saved (it
-// ended at end_tick), or the replay that played it gives the player's own
-// settings back (the screen size stays the replay's).
+// ended at end_tick); the replay that played it gives the player's own
+// settings back once the winner has been shown (the screen size stays the
+// replay's).
 void after_match_message(uint64_t end_tick)
 {
     if (match_active == 1) {
@@ -157,7 +158,7 @@ void after_match_message(uint64_t end_tick)
         replay_save();
         replay_end();
     }
-    if (replay_playing) {
+    if (replay_playing && winner_active == 0) {
         replay_playing = nullptr;
         const int32_t width = res_x, height = res_y;
         reset_settings();
