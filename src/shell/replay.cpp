@@ -316,7 +316,11 @@ void prune_replays(const std::string& folder, int32_t keep)
 {
     std::vector<std::string> names;
     for (const std::string& name : folder_entries(folder)) {
-        if (name.size() > 5 && name.compare(name.size() - 5, 5, ".keys") == 0) {
+        // Only the game's own names (a date first): a replay the player
+        // renamed is his to keep.
+        const bool dated = name.size() > 5 && std::isdigit(static_cast<unsigned char>(name[0])) &&
+                           std::isdigit(static_cast<unsigned char>(name[3])) && name[4] == '-';
+        if (dated && name.compare(name.size() - 5, 5, ".keys") == 0) {
             names.push_back(name);
         }
     }

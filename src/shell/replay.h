@@ -85,8 +85,8 @@ bool read_replay(const char* path, Replay& out, std::string& why);
 bool parse_replay(const std::string& text, Replay& out, std::string& why);
 // The replay as its file's text.
 std::string replay_text(const Replay& replay);
-// Deletes the oldest "*.keys" files of the folder (by name, which starts
-// with the date) beyond keep.
+// Deletes the oldest replays the game named in the folder ("YYYY-...keys",
+// by name, which starts with the date) beyond keep; others stay.
 void prune_replays(const std::string& folder, int32_t keep);
 
 // One line of a key script: "TICK down|up KEY", "TICK down|up

@@ -136,11 +136,11 @@ TEST(Replay, TheFolderKeepsTheNewestFifty)
     GameCopy copy;
     const std::string folder = copy.work.make_dir("replays");
     for (int i = 0; i < 55; ++i) copy.work.write("replays/2000-01-01-0000" + std::to_string(10 + i) + "-a-vs-b.keys", "");
-    copy.work.write("replays/notes.txt", "mine");
+    copy.work.write("replays/best.keys", "mine");
     copy.trace({"--ticks", "30", "--keys", copy.keys(match_keys), "--record", folder});
     const std::vector<std::string> names = replays_in(folder);
     ASSERT_EQ(names.size(), 51u);
     EXPECT_EQ(names.front(), "2000-01-01-000016-a-vs-b.keys");
     EXPECT_NE(names.at(49).find("-Player_1-vs-Player_2.keys"), std::string::npos) << names.at(49);
-    EXPECT_EQ(names.back(), "notes.txt");
+    EXPECT_EQ(names.back(), "best.keys");
 }
