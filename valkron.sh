@@ -93,7 +93,7 @@ case "${1:-}" in
     # without the window's options.
     seeds=$root/build-fuzz/seeds
     rm -rf "$seeds"
-    mkdir -p "$seeds"/{load_scene,pictures,wave,settings,help_text}
+    mkdir -p "$seeds"/{load_scene,pictures,wave,settings,help_text,replay}
     cp build/game/*/*.3ds "$seeds/load_scene/"
     if [ -d tests/corpus/3ds ]; then cp tests/corpus/3ds/* "$seeds/load_scene/"; fi
     cp build/game/*.tex build/game/*/*.tex "$seeds/pictures/"
@@ -101,6 +101,7 @@ case "${1:-}" in
     printf 'ResX=640\nResY=480\nLimit=3\nPlane.0=5\nPlane.1=2\nName.0=Ann\nName.1=Bob\n' >"$seeds/settings/seven"
     printf 'ResX=400\r\nResY=300\r\nLimit=10\r\nPlane.0=0\r\nPlane.1=0\r\nName.0=Player 1\r\nName.1=Player 2\r\nFullscreen=0\r\nWindow=800x600\r\n' \
       >"$seeds/settings/options"
+    cp docs/replay.keys "$seeds/replay/"
     for width in 0 5; do  # the first byte picks the screen width
       { printf "\\$(printf %o $width)"; cat build/game/Data/pak0.pak; } >"$seeds/help_text/pak0-$width"
     done
