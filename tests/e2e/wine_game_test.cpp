@@ -148,12 +148,6 @@ struct Step {
     int32_t ticks;
 };
 
-// valkron-sim's name of an xdotool key.
-std::string sim_key(const std::string& key)
-{
-    return key == "Return" ? "Enter" : key;
-}
-
 using StateFrames = std::map<std::string, std::set<std::string>>;
 
 // The credits ripple their picture by the runtime's random numbers, seeded
@@ -161,16 +155,12 @@ using StateFrames = std::map<std::string, std::set<std::string>>;
 // picture (320 x 200 in the middle), whose pixels this hash leaves out.
 std::string hash_around_picture(Picture p)
 {
-    for (int32_t y = p.height / 2 - 100; y < p.height / 2 + 100; ++y) {
+    for (int32_t y = p.height / 2 - 100; y < p.height / 2 + 100; ++y)
         std::fill_n(p.pixels.begin() + y * p.width + p.width / 2 - 160, 320, 0u);
-    }
     return frame_hash(p.pixels);
 }
 
-bool is_credits(const std::string& state)
-{
-    return state.rfind("credits", 0) == 0;
-}
+bool is_credits(const std::string& state) { return state.rfind("credits", 0) == 0; }
 
 // Runs valkron-sim through the steps (the first after `intro` ticks of the
 // intro) and gathers the hashes of each state's frames, from three ticks
@@ -181,22 +171,18 @@ StateFrames sim_states(const GameCopy& copy, int32_t intro, const std::vector<St
     std::string script;
     std::vector<std::string> args;
     std::map<int64_t, std::string> state_at;
-    for (int32_t t = 1; t < intro; ++t) {
-        state_at[t] = "intro";
-    }
+    for (int32_t t = 1; t < intro; ++t) state_at[t] = "intro";
     int32_t tick = intro;
     for (const Step& step : steps) {
         std::istringstream keys(step.keys);
-        for (std::string key; keys >> key;) {
-            script += std::to_string(tick) + " down " + sim_key(key) + "\n" + std::to_string(tick) + " up " +
-                      sim_key(key) + "\n";
+        for (std::string key; keys >> key;) {  // valkron-sim's Enter is xdotool's Return
+            if (key == "Return") key = "Enter";
+            script += std::to_string(tick) + " down " + key + "\n" + std::to_string(tick) + " up " + key + "\n";
         }
         for (int32_t t = tick + 3; t < tick + step.ticks; ++t) {
             state_at[t] = step.state;
-            if (is_credits(step.state)) {
-                args.push_back("--png");
-                args.push_back(std::to_string(t) + ":" + copy.path("tick-" + std::to_string(t) + ".png"));
-            }
+            if (is_credits(step.state))
+                args.insert(args.end(), {"--png", std::to_string(t) + ":" + copy.path("tick-" + std::to_string(t) + ".png")});
         }
         tick += step.ticks;
     }
