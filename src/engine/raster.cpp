@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 // The wide spans need GCC or Clang on x86. Not on Windows: there GCC keeps
 // the stack 16-byte aligned and cannot spill 64-byte vectors safely.
@@ -346,13 +347,6 @@ struct WideBlock {
     }
 };
 
-// Flattened, so that the blocks are drawn inline.
-WIDE [[gnu::flatten]] void textured_span_wide(int32_t n, uint32_t* dest, float uw, float vw, float w, float* depth,
-                             const SpanConstants& k)
-{
-    textured_span<WideBlock>(n, dest, uw, vw, w, depth, k);
-}
-
 #undef WIDE
 
 bool processor_has_avx512()
@@ -366,17 +360,14 @@ float flat_span_wide(uint32_t* dest, float* depth, int32_t n, float w, float s, 
 {
     return flat_pixels(dest, depth, n, w, s, colour);
 }
-void textured_span_wide(int32_t n, uint32_t* dest, float uw, float vw, float w, float* depth,
-                        const SpanConstants& k)
-{
-    textured_span<PlainBlock>(n, dest, uw, vw, w, depth, k);
-}
+using WideBlock = PlainBlock;
 #endif
 
+// Row fillers, sixteen pixels at a time or one at a time.
+template <bool Wide>
 struct FlatRow {
     const Face* face;
     uint32_t colour;  // unshaded, then shaded by the face's slope
-    bool wide;
     float w_row;
     float w_per_column;
     float w_per_row;
@@ -398,7 +389,7 @@ struct FlatRow {
     void fill(uint32_t* pixels, float* depth, int32_t x, int32_t n)
     {
         const float w = w_row + static_cast<float>(x) * w_per_column;
-        if (wide) {
+        if constexpr (Wide) {
             flat_span_wide(pixels + x, depth + x, n, w, w_per_column, colour);
         } else {
             flat_pixels(pixels + x, depth + x, n, w, w_per_column, colour);
@@ -420,9 +411,9 @@ SpanConstants span_constants()
     return k;
 }
 
+template <bool Wide>
 struct TexturedRow {
     const Face* face;
-    bool wide;
     SpanConstants k;
     Gradient w, uw, vw;
     float w_row, uw_row, vw_row;
@@ -453,13 +444,22 @@ struct TexturedRow {
         const float fx = static_cast<float>(x);
         const float uw_x = uw_row + fx * uw.per_column, vw_x = vw_row + fx * vw.per_column;
         const float w_x = w_row + fx * w.per_column;
-        if (wide) {
-            textured_span_wide(n, pixels + x, uw_x, vw_x, w_x, depth + x, k);
-        } else {
-            textured_span<PlainBlock>(n, pixels + x, uw_x, vw_x, w_x, depth + x, k);
-        }
+        textured_span<std::conditional_t<Wide, WideBlock, PlainBlock>>(n, pixels + x, uw_x, vw_x, w_x,
+                                                                       depth + x, k);
     }
 };
+
+// The wide fills' whole row loops are compiled for AVX-512 and flattened:
+// the spans are drawn inline, with their constants kept in registers from
+// one row to the next rather than set up again for every span.
+#if defined(VALKRON_WIDE_SPANS)
+#define WIDE_ROWS [[gnu::target("avx512f"), gnu::flatten]]
+#else
+#define WIDE_ROWS
+#endif
+WIDE_ROWS void flat_rows_wide(uint32_t* target, FlatRow<true>& row) { row_loop(target, row); }
+WIDE_ROWS void textured_rows_wide(uint32_t* target, TexturedRow<true>& row) { row_loop(target, row); }
+#undef WIDE_ROWS
 
 }  // namespace
 
@@ -603,11 +603,17 @@ void fill_flat(const Face& face, uint32_t* target, uint32_t colour)
     if (!build_edge_chains(face) || gradient_corners(face).det == 0.0f) {
         return;
     }
-    FlatRow row{};
-    row.face = &face;
-    row.colour = colour;
-    row.wide = raster_wide_spans;
-    row_loop(target, row);
+    if (raster_wide_spans) {
+        FlatRow<true> row{};
+        row.face = &face;
+        row.colour = colour;
+        flat_rows_wide(target, row);
+    } else {
+        FlatRow<false> row{};
+        row.face = &face;
+        row.colour = colour;
+        row_loop(target, row);
+    }
 }
 
 int32_t fill_textured(const Face& face, uint32_t* target)
@@ -618,9 +624,14 @@ int32_t fill_textured(const Face& face, uint32_t* target)
     if (!build_edge_chains(face) || gradient_corners(face).det == 0.0f) {
         return 0;
     }
-    TexturedRow row{};
-    row.face = &face;
-    row.wide = raster_wide_spans;
-    row_loop(target, row);
+    if (raster_wide_spans) {
+        TexturedRow<true> row{};
+        row.face = &face;
+        textured_rows_wide(target, row);
+    } else {
+        TexturedRow<false> row{};
+        row.face = &face;
+        row_loop(target, row);
+    }
     return 1;
 }
