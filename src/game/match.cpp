@@ -316,6 +316,8 @@ void draw_player_view(int32_t viewer)
         return;
     }
 
+    // One clear of the depth buffer serves the opponent and the shots: the
+    // stars write no depth.
     engine_clear_depth();
     std::memset(view.pixels, 0,
                 static_cast<size_t>(view.width) * static_cast<size_t>(view.height) *
@@ -323,7 +325,6 @@ void draw_player_view(int32_t viewer)
     draw_stars(view, me.matrix);
 
     if (aircraft[opponent].explosion_frame < 1) {
-        engine_clear_depth();
         draw_opponent(view, viewer, opponent);
     }
     if (frag_timer > 0 && aircraft[opponent].energy <= 0) {
