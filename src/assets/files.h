@@ -8,6 +8,7 @@
 // path component without regard to letter case.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -43,3 +44,9 @@ void make_folders(const std::string& folder);
 // but the file itself is writable, the file is rewritten where it is.
 // False with errno set when nothing could be written.
 bool save_whole_file(const std::string& path, const std::string& text);
+
+// Memory for a buffer the renderer sweeps every frame (the depth buffer, the
+// view), released with std::free; null when there is not enough. On Linux
+// one of 1 MB or more is laid on whole 2 MB pages and asked for in huge
+// pages, so that sweeping it needs far fewer address translations.
+void* allocate_frame_memory(size_t bytes);

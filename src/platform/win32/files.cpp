@@ -3,6 +3,7 @@
 // backslashes and any letter case, relative to the working directory.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "assets/files.h"
@@ -70,3 +71,5 @@ bool save_whole_file(const std::string& path, const std::string& lines)
     }
     return ok;
 }
+
+void* allocate_frame_memory(size_t bytes) { return std::malloc(bytes > 0 ? bytes : 1); }
