@@ -153,8 +153,11 @@ void bench_size(int32_t width, int32_t height, Setup& setup, int32_t shots)
     res_y = height;
     display_init(nullptr, width, height);
     engine_init(width / 2, height);
-    view_buffer = static_cast<uint32_t*>(
-        std::calloc(static_cast<size_t>(width / 2) * static_cast<size_t>(height), 4));
+    // As the game allocates it (on Linux in huge pages).
+    view_buffer = allocate_pixels(view_buffer_pixels(width, height));
+    if (view_buffer) {
+        std::memset(view_buffer, 0, static_cast<size_t>(view_buffer_pixels(width, height)) * 4);
+    }
     place(setup);
     setup.shots.resize(static_cast<size_t>(shots));
     frag_timer = 0;
