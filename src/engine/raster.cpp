@@ -496,7 +496,7 @@ namespace {
 
 // setup_edge with ceil of both corners' y already taken (each corner is
 // the end of two edges).
-int32_t make_edge(const Face& face, int32_t from, int32_t to, double first_row, double end_row, EdgeStep& out)
+inline int32_t make_edge(const Face& face, int32_t from, int32_t to, double first_row, double end_row, EdgeStep& out)
 {
     const int32_t rows = truncate_to_int(end_row - first_row);
     if (rows == 0) {
