@@ -148,3 +148,13 @@ int32_t pad_axis_by_name(const char* name)
 {
     return index_by_name(name, axis_names, pad_axis_count);
 }
+
+const char* pad_button_name(int32_t button)
+{
+    return button >= 0 && button < pad_button_count ? button_names[button] : "?";
+}
+
+const char* pad_axis_name(int32_t axis)
+{
+    return axis >= 0 && axis < pad_axis_count ? axis_names[axis] : "?";
+}

@@ -21,3 +21,6 @@ std::string key_name(uint32_t key);
 // unknown name.
 int32_t pad_button_by_name(const char* name);
 int32_t pad_axis_by_name(const char* name);
+// The names of a button and an axis ("?" for no such one).
+const char* pad_button_name(int32_t button);
+const char* pad_axis_name(int32_t axis);

@@ -1,5 +1,6 @@
 #include "shell/pads.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -22,10 +23,32 @@ struct PadState {
     uint32_t arrows;  // bit per arrow key: the screens' directions held
 };
 
-PadState pads[pad_max];
-uint64_t pad_clock = 0;  // timer ticks
-int32_t lone_pad_player = 0;
-int32_t pitch_inverted[2] = {0, 0};
+// The pads of one side: the player's own (live), or those of a replay
+// being played, which fly the match in their place.
+struct PadSet {
+    PadState pads[pad_max];
+    uint64_t clock;  // timer ticks
+    int32_t lone_player;
+    int32_t inverted[2];
+};
+
+PadSet live;
+PadSet replayed;
+bool replaying = false;
+
+// The set whose pads hold the players' controls.
+PadSet& flying()
+{
+    return replaying ? replayed : live;
+}
+
+void clear_set(PadSet& set)
+{
+    set = PadSet{};
+    for (PadState& pad : set.pads) {
+        pad.player = -1;
+    }
+}
 
 const uint32_t arrow_keys[4] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT};
 
@@ -44,7 +67,7 @@ uint32_t arrows(const PadState& pad)
     return (up ? 1u : 0u) | (down ? 2u : 0u) | (left ? 4u : 0u) | (right ? 8u : 0u);
 }
 
-uint32_t control_holds(const PadState& pad)
+uint32_t control_holds(const PadSet& set, const PadState& pad)
 {
     if (pad.player < 0) {
         return 0;
@@ -52,7 +75,7 @@ uint32_t control_holds(const PadState& pad)
     const uint32_t a = arrows(pad);
     const bool back = (a & 2u) != 0;  // stick pulled back: the nose rises
     const bool forward = (a & 1u) != 0;
-    const bool inverted = pitch_inverted[pad.player] != 0;
+    const bool inverted = set.inverted[pad.player] != 0;
     bool held[control_count] = {};
     held[control_up] = inverted ? forward : back;
     held[control_down] = inverted ? back : forward;
@@ -69,18 +92,20 @@ uint32_t control_holds(const PadState& pad)
 }
 
 // After a change of the pad's state: its player's controls follow, and the
-// arrow it pressed (0 for none) is returned.
-uint32_t follow(PadState& pad)
+// arrow it pressed (0 for none) is returned. Only the flying set's pads
+// press and let go of controls.
+uint32_t follow(PadSet& set, PadState& pad)
 {
-    const uint32_t holds = control_holds(pad);
+    const uint32_t holds = control_holds(set, pad);
+    const bool drives = &set == &flying();
     for (int32_t control = 0; control < control_count; ++control) {
         const uint32_t bit = 1u << control;
         if ((holds & bit) != 0 && (pad.holds & bit) == 0) {
-            pad.held_since[control] = pad_clock;
-            if (match_active == 1) {
+            pad.held_since[control] = set.clock;
+            if (match_active == 1 && drives) {
                 pad_control(pad.player, control, 1);
             }
-        } else if ((holds & bit) == 0 && (pad.holds & bit) != 0) {
+        } else if ((holds & bit) == 0 && (pad.holds & bit) != 0 && drives) {
             pad_control(pad.player, control, 0);
         }
     }
@@ -96,9 +121,9 @@ uint32_t follow(PadState& pad)
     return 0;
 }
 
-bool flown(int32_t player)
+bool flown(const PadSet& set, int32_t player)
 {
-    for (const PadState& pad : pads) {
+    for (const PadState& pad : set.pads) {
         if (pad.plugged && pad.player == player) {
             return true;
         }
@@ -107,30 +132,30 @@ bool flown(int32_t player)
 }
 
 // A pad that flies nobody takes the first free player.
-void give_player(PadState& pad)
+void give_player(PadSet& set, PadState& pad)
 {
-    for (int32_t player : {lone_pad_player, 1 - lone_pad_player}) {
-        if (!flown(player)) {
+    for (int32_t player : {set.lone_player, 1 - set.lone_player}) {
+        if (!flown(set, player)) {
             pad.player = player;
-            follow(pad);
+            follow(set, pad);
             return;
         }
     }
 }
 
-void unplug(PadState& pad)
+void unplug(PadSet& set, PadState& pad)
 {
     const int32_t player = pad.player;
-    if (player >= 0) {
+    if (player >= 0 && &set == &flying()) {
         for (int32_t control = 0; control < control_count; ++control) {
             pad_control(player, control, 0);
         }
     }
     pad = PadState{};
     pad.player = -1;
-    for (PadState& other : pads) {
+    for (PadState& other : set.pads) {
         if (player >= 0 && other.plugged && other.player < 0) {
-            give_player(other);
+            give_player(set, other);
             break;
         }
     }
@@ -150,30 +175,19 @@ uint32_t button_key(int32_t which)
     return which == pad_b ? uint32_t{VK_ESCAPE} : 0u;
 }
 
-}  // namespace
-
-int32_t player_pad(int32_t player)
-{
-    for (int32_t i = 0; i < pad_max; ++i) {
-        if (pads[i].plugged && pads[i].player == player) {
-            return i + 1;
-        }
-    }
-    return 0;
-}
-
-uint32_t pad_message(uint32_t message, uintptr_t wparam, intptr_t lparam)
+// One pad message to the pads of a set.
+uint32_t set_message(PadSet& set, uint32_t message, uintptr_t wparam, intptr_t lparam)
 {
     if (wparam < 1 || wparam > static_cast<uintptr_t>(pad_max)) {
         return 0;
     }
-    PadState& pad = pads[wparam - 1];
+    PadState& pad = set.pads[wparam - 1];
     if (message == WM_PADPLUG) {
         if (!pad.plugged) {
             pad = PadState{};
             pad.plugged = 1;
             pad.player = -1;
-            give_player(pad);
+            give_player(set, pad);
         }
         return 0;
     }
@@ -182,7 +196,7 @@ uint32_t pad_message(uint32_t message, uintptr_t wparam, intptr_t lparam)
     }
     switch (message) {
     case WM_PADUNPLUG:
-        unplug(pad);
+        unplug(set, pad);
         return 0;
     case WM_PADDOWN:
     case WM_PADUP: {
@@ -196,7 +210,7 @@ uint32_t pad_message(uint32_t message, uintptr_t wparam, intptr_t lparam)
         } else {
             pad.buttons &= ~(1u << which);
         }
-        const uint32_t arrow = follow(pad);
+        const uint32_t arrow = follow(set, pad);
         if (message == WM_PADDOWN && !was_down) {
             return arrow != 0 ? arrow : button_key(which);
         }
@@ -208,26 +222,53 @@ uint32_t pad_message(uint32_t message, uintptr_t wparam, intptr_t lparam)
             return 0;
         }
         pad.axes[axis] = pad_value_of(lparam);
-        return follow(pad);
+        return follow(set, pad);
     }
     default:
         return 0;
     }
 }
 
+}  // namespace
+
+int32_t player_pad(int32_t player)
+{
+    const PadSet& set = flying();
+    for (int32_t i = 0; i < pad_max; ++i) {
+        if (set.pads[i].plugged && set.pads[i].player == player) {
+            return i + 1;
+        }
+    }
+    return 0;
+}
+
+uint32_t pad_message(uint32_t message, uintptr_t wparam, intptr_t lparam)
+{
+    return set_message(live, message, wparam, lparam);
+}
+
+void replay_pad_message(uint32_t message, uintptr_t wparam, intptr_t lparam)
+{
+    if (replaying) {
+        set_message(replayed, message, wparam, lparam);
+    }
+}
+
 void pads_tick()
 {
-    ++pad_clock;
+    ++live.clock;
+    ++replayed.clock;
     if (match_active != 1) {
         return;
     }
-    for (const PadState& pad : pads) {
+    const PadSet& set = flying();
+    for (const PadState& pad : set.pads) {
         if (!pad.plugged || pad.player < 0) {
             continue;
         }
         for (int32_t control = 0; control < control_count; ++control) {
             if (((pad.holds >> control) & 1) != 0 && !pad_control_held(pad.player, control) &&
-                pad_clock - pad.held_since[control] >= static_cast<uint64_t>(pad_repeat_delay)) {
+                set.clock - pad.held_since[control] >= static_cast<uint64_t>(pad_repeat_delay)) {
                 pad_control(pad.player, control, 1);
             }
         }
@@ -236,13 +277,68 @@ void pads_tick()
 
 void reset_pads()
 {
-    for (PadState& pad : pads) {
-        pad = PadState{};
-        pad.player = -1;
+    clear_set(live);
+    clear_set(replayed);
+    replaying = false;
+}
+
+void pads_at_start(PadsAtStart& out)
+{
+    out = PadsAtStart{};
+    out.lone_player = live.lone_player;
+    out.inverted[0] = live.inverted[0];
+    out.inverted[1] = live.inverted[1];
+    for (int32_t i = 0; i < pad_max; ++i) {
+        const PadState& pad = live.pads[i];
+        PadsAtStart::Pad& start = out.pads[i];
+        start.plugged = pad.plugged;
+        start.player = pad.plugged ? pad.player : -1;
+        start.buttons = pad.plugged ? pad.buttons : 0;
+        for (int32_t axis = 0; axis < pad_axis_count; ++axis) {
+            start.axes[axis] = pad.plugged ? pad.axes[axis] : 0;
+        }
+        for (int32_t control = 0; control < control_count; ++control) {
+            const bool held = pad.plugged && ((pad.holds >> control) & 1) != 0;
+            const uint64_t age = held ? live.clock - pad.held_since[control] : uint64_t{pad_repeat_delay};
+            start.ages[control] = static_cast<int32_t>(std::min<uint64_t>(age, pad_repeat_delay));
+        }
     }
-    pad_clock = 0;
-    lone_pad_player = 0;
-    pitch_inverted[0] = pitch_inverted[1] = 0;
+}
+
+void begin_replay_pads(const PadsAtStart& start)
+{
+    clear_set(replayed);
+    replayed.clock = pad_repeat_delay;
+    replayed.lone_player = start.lone_player == 1 ? 1 : 0;
+    for (int32_t player = 0; player < 2; ++player) {
+        replayed.inverted[player] = start.inverted[player] == 1 ? 1 : 0;
+    }
+    for (int32_t i = 0; i < pad_max; ++i) {
+        const PadsAtStart::Pad& from = start.pads[i];
+        PadState& pad = replayed.pads[i];
+        if (!from.plugged) {
+            continue;
+        }
+        pad.plugged = 1;
+        pad.player = from.player == 0 || from.player == 1 ? from.player : -1;
+        pad.buttons = from.buttons & ((1u << pad_button_count) - 1);
+        for (int32_t axis = 0; axis < pad_axis_count; ++axis) {
+            pad.axes[axis] = std::max(-32768, std::min(32767, from.axes[axis]));
+        }
+        pad.holds = control_holds(replayed, pad);
+        pad.arrows = arrows(pad);
+        for (int32_t control = 0; control < control_count; ++control) {
+            const int32_t age = std::max(0, std::min(pad_repeat_delay, from.ages[control]));
+            pad.held_since[control] = replayed.clock - static_cast<uint64_t>(age);
+        }
+    }
+    replaying = true;
+}
+
+void end_replay_pads()
+{
+    replaying = false;
+    clear_set(replayed);
 }
 
 namespace {
@@ -274,9 +370,9 @@ int32_t read_choice(const char* key, const char* first, const char* second, cons
 void read_pad_settings()
 {
     const int32_t lone = read_choice("LonePad", "1", "2", "a lone pad flies player 1");
-    lone_pad_player = lone < 0 ? 0 : lone;
+    live.lone_player = lone < 0 ? 0 : lone;
     const int32_t invert_0 = read_choice("PadInvert.0", "0", "1", "player 1's stick back raises the nose");
     const int32_t invert_1 = read_choice("PadInvert.1", "0", "1", "player 2's stick back raises the nose");
-    pitch_inverted[0] = invert_0 < 0 ? 0 : invert_0;
-    pitch_inverted[1] = invert_1 < 0 ? 0 : invert_1;
+    live.inverted[0] = invert_0 < 0 ? 0 : invert_0;
+    live.inverted[1] = invert_1 < 0 ? 0 : invert_1;
 }

@@ -17,6 +17,9 @@
 
 #include <cstdint>
 
+#include "platform/pads.h"
+#include "shell/keyboard.h"
+
 // A stick or trigger counts as held past this value (of 32767).
 constexpr int32_t pad_dead_zone = 8000;
 
@@ -29,7 +32,7 @@ constexpr int32_t pad_repeat_delay = 15;
 // The number of the pad flying player 0 or 1; 0 for none.
 int32_t player_pad(int32_t player);
 
-// One pad message (WM_PADDOWN, WM_PADUP, WM_PADAXIS, WM_PADPLUG,
+// One pad message from the player's own pads (WM_PADDOWN, WM_PADUP, WM_PADAXIS, WM_PADPLUG,
 // WM_PADUNPLUG). Returns the key the pad pressed for the screens (Enter,
 // Escape or an arrow; in a match only Escape), or 0.
 uint32_t pad_message(uint32_t message, uintptr_t wparam, intptr_t lparam);
@@ -39,6 +42,31 @@ void pads_tick();
 
 // No pad plugged, the lone pad to player 1, no inverted stick.
 void reset_pads();
+
+// The pads as a match begins, for its replay: which are plugged, the player
+// each flies, what each holds and for how many ticks it has held each
+// control (up to pad_repeat_delay), and the pad settings.
+struct PadsAtStart {
+    struct Pad {
+        int32_t plugged;
+        int32_t player;  // 0, 1, or -1: flies nobody
+        uint32_t buttons;  // bit per button
+        int32_t axes[pad_axis_count];
+        int32_t ages[control_count];
+    } pads[pad_max];
+    int32_t lone_player;  // the player a lone pad flies
+    int32_t inverted[2];
+};
+void pads_at_start(PadsAtStart& out);
+
+// While a replay plays, its pads fly the match in place of the player's own
+// (which are still followed, but hold no controls, and come back after):
+// begin_replay_pads sets them up as the replay's match began,
+// replay_pad_message gives them the replay's pad messages, end_replay_pads
+// lets them go. player_pad tells the replay's pads meanwhile.
+void begin_replay_pads(const PadsAtStart& start);
+void replay_pad_message(uint32_t message, uintptr_t wparam, intptr_t lparam);
+void end_replay_pads();
 // The settings lines "LonePad=" (1 or 2: the player a lone pad flies),
 // "PadInvert.0=" and "PadInvert.1=" (1: stick forward raises that
 // player's nose). A bad value is refused with one line on standard error

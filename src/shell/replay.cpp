@@ -138,6 +138,49 @@ std::string file_name_part(const std::string& name)
     return part.empty() ? "player" : part;
 }
 
+// "player 1|2|none held INPUT... ages AGE x7": a pad plugged as the match
+// began (an INPUT is a button's name or AXIS=VALUE).
+bool pad_header(const std::vector<std::string>& words, PadsAtStart::Pad& pad)
+{
+    const size_t ages = words.size() >= 3 + 1 + control_count ? words.size() - 1 - control_count : 0;
+    if (ages == 0 || words[0] != "player" || words[2] != "held" || words[ages] != "ages") {
+        return false;
+    }
+    pad = PadsAtStart::Pad{};
+    pad.plugged = 1;
+    pad.player = words[1] == "1" ? 0 : words[1] == "2" ? 1 : -1;
+    if (pad.player < 0 && words[1] != "none") {
+        return false;
+    }
+    for (size_t i = 3; i < ages; ++i) {
+        const size_t equals = words[i].find('=');
+        if (equals == std::string::npos) {
+            const int32_t button = pad_button_by_name(words[i].c_str());
+            if (button < 0) {
+                return false;
+            }
+            pad.buttons |= 1u << button;
+            continue;
+        }
+        const int32_t axis = pad_axis_by_name(words[i].substr(0, equals).c_str());
+        const char* value = words[i].c_str() + equals + 1;
+        const bool negative = value[0] == '-';
+        uint64_t magnitude = 0;
+        if (axis < 0 || !parse_unsigned(value + (negative ? 1 : 0), negative ? 32768 : 32767, magnitude)) {
+            return false;
+        }
+        pad.axes[axis] = negative ? -static_cast<int32_t>(magnitude) : static_cast<int32_t>(magnitude);
+    }
+    for (int32_t control = 0; control < control_count; ++control) {
+        uint64_t age = 0;
+        if (!parse_unsigned(words[ages + 1 + control].c_str(), pad_repeat_delay, age)) {
+            return false;
+        }
+        pad.ages[control] = static_cast<int32_t>(age);
+    }
+    return true;
+}
+
 // One "#@ key value" header line into the replay; false for a malformed
 // one.
 bool header_line(const std::string& key, const std::string& value, Replay& out)
@@ -170,6 +213,27 @@ bool header_line(const std::string& key, const std::string& value, Replay& out)
         }
         out.frag_limit = static_cast<int32_t>(number);
         return true;
+    }
+    if (field == "lone_pad") {
+        if (words.size() != 1 || (words[0] != "1" && words[0] != "2")) {
+            return false;
+        }
+        out.pad_start.lone_player = words[0] == "2" ? 1 : 0;
+        out.pads = true;
+        return true;
+    }
+    if (field == "pad_invert") {
+        if (words.size() != 2 || (words[0] != "0" && words[0] != "1") || (words[1] != "0" && words[1] != "1")) {
+            return false;
+        }
+        out.pad_start.inverted[0] = words[0] == "1" ? 1 : 0;
+        out.pad_start.inverted[1] = words[1] == "1" ? 1 : 0;
+        out.pads = true;
+        return true;
+    }
+    if (const uintptr_t number = parse_pad(key, nullptr)) {
+        out.pads = true;
+        return pad_header(words, out.pad_start.pads[number - 1]);
     }
     if (player < 0) {
         return false;
@@ -256,6 +320,24 @@ void replay_begin(uint32_t seed)
         recorded.pilots[p] = pilot_kind[p];
         recorded.keys[p] = key_layout[p];
     }
+    pads_at_start(recorded.pad_start);
+    for (const PadsAtStart::Pad& pad : recorded.pad_start.pads) {
+        recorded.pads = recorded.pads || pad.plugged != 0;
+    }
+}
+
+void replay_pad(uint64_t tick, uint32_t message, uintptr_t wparam, intptr_t lparam)
+{
+    const bool pad = wparam >= 1 && wparam <= static_cast<uintptr_t>(pad_max);
+    const bool input = message == WM_PADPLUG || message == WM_PADUNPLUG ||
+                       ((message == WM_PADDOWN || message == WM_PADUP) && lparam >= 0 && lparam < pad_button_count) ||
+                       (message == WM_PADAXIS && pad_axis_of(lparam) < pad_axis_count);
+    if (!recording || !pad || !input || tick == 0) {
+        return;
+    }
+    recorded.events.push_back({tick, message, wparam, message == WM_PADPLUG || message == WM_PADUNPLUG ? 0 : lparam});
+    recorded.end = std::max(recorded.end, tick);
+    recorded.pads = true;
 }
 
 void replay_key(uint64_t tick, uint32_t message, uint32_t virtual_key)
@@ -303,9 +385,54 @@ std::string replay_text(const Replay& replay)
         }
         text += "\n";
     }
+    if (replay.pads) {
+        const PadsAtStart& start = replay.pad_start;
+        std::snprintf(line, sizeof line, "#@ lone_pad %d\n#@ pad_invert %d %d\n", start.lone_player == 1 ? 2 : 1,
+                      start.inverted[0] == 1 ? 1 : 0, start.inverted[1] == 1 ? 1 : 0);
+        text += line;
+        for (int32_t i = 0; i < pad_max; ++i) {
+            const PadsAtStart::Pad& pad = start.pads[i];
+            if (!pad.plugged) {
+                continue;
+            }
+            text += "#@ pad" + std::to_string(i + 1) + " player " +
+                    (pad.player == 0 ? "1" : pad.player == 1 ? "2" : "none") + " held";
+            for (int32_t button = 0; button < pad_button_count; ++button) {
+                text += (pad.buttons >> button) & 1 ? std::string(" ") + pad_button_name(button) : "";
+            }
+            for (int32_t axis = 0; axis < pad_axis_count; ++axis) {
+                text += pad.axes[axis] ? std::string(" ") + pad_axis_name(axis) + "=" + std::to_string(pad.axes[axis])
+                                       : "";
+            }
+            text += " ages";
+            for (const int32_t age : pad.ages) {
+                text += " " + std::to_string(age);
+            }
+            text += "\n";
+        }
+    }
     for (const ReplayEvent& e : replay.events) {
-        std::snprintf(line, sizeof line, "%" PRIu64 " %s %s\n", e.tick, e.message == WM_KEYDOWN ? "down" : "up",
-                      key_name(static_cast<uint32_t>(e.wparam)).c_str());
+        const int32_t pad = static_cast<int32_t>(e.wparam);
+        switch (e.message) {
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            std::snprintf(line, sizeof line, "%" PRIu64 " %s %s\n", e.tick, e.message == WM_KEYDOWN ? "down" : "up",
+                          key_name(static_cast<uint32_t>(e.wparam)).c_str());
+            break;
+        case WM_PADDOWN:
+        case WM_PADUP:
+            std::snprintf(line, sizeof line, "%" PRIu64 " %s Pad%d.%s\n", e.tick,
+                          e.message == WM_PADDOWN ? "down" : "up", pad, pad_button_name(static_cast<int32_t>(e.lparam)));
+            break;
+        case WM_PADAXIS:
+            std::snprintf(line, sizeof line, "%" PRIu64 " axis Pad%d.%s %d\n", e.tick, pad,
+                          pad_axis_name(pad_axis_of(e.lparam)), pad_value_of(e.lparam));
+            break;
+        default:
+            std::snprintf(line, sizeof line, "%" PRIu64 " %s Pad%d\n", e.tick,
+                          e.message == WM_PADPLUG ? "plug" : "unplug", pad);
+            break;
+        }
         text += line;
     }
     std::snprintf(line, sizeof line, "#@ end %" PRIu64 " %s\n", replay.end, replay.winner ? "winner" : "left");
@@ -426,7 +553,8 @@ bool parse_replay(const std::string& text, Replay& out, std::string& why)
                 continue;
             }
             const char* const* found = std::find(std::begin(required), std::end(required), key);
-            if (found == std::end(required)) {
+            const bool pad_line = key == "lone_pad" || key == "pad_invert" || parse_pad(key, nullptr) != 0;
+            if (found == std::end(required) && !pad_line) {
                 why = at + "unknown header line \"#@ " + key + "\"";
                 return false;
             }
@@ -434,7 +562,9 @@ bool parse_replay(const std::string& text, Replay& out, std::string& why)
                 why = at + "a bad \"#@ " + key + "\" line";
                 return false;
             }
-            header_seen[found - std::begin(required)] = true;
+            if (found != std::end(required)) {
+                header_seen[found - std::begin(required)] = true;
+            }
             continue;
         }
         ReplayEvent event{};
@@ -443,10 +573,7 @@ bool parse_replay(const std::string& text, Replay& out, std::string& why)
         case ScriptLine::empty:
             break;
         case ScriptLine::key:
-            if (event.message != WM_KEYDOWN && event.message != WM_KEYUP) {
-                why = at + "a pad line (replays hold keys only)";
-                return false;
-            }
+            out.pads = out.pads || (event.message != WM_KEYDOWN && event.message != WM_KEYUP);
             if (!out.events.empty() && event.tick < out.events.back().tick) {
                 why = at + "ticks out of order";
                 return false;
@@ -528,6 +655,7 @@ void start_replay_match(const Replay& replay)
     menu_active = 1;
     screen_timer = 1005;  // where the intro's count ends
     crt_srand(replay.random);
+    begin_replay_pads(replay.pad_start);
     new_game();
 }
 

@@ -9,8 +9,16 @@
 //   #@ plane1 Happy           (plane2, name1, name2, pilot1, pilot2 alike;
 //   #@ name1 Player 1          a name is the rest of its line)
 //   #@ keys1 Up Down Left Right Insert Delete Home
+//   #@ lone_pad 1             where pads play a part: the player a lone
+//   #@ pad_invert 0 1         pad flies, the players' inverted sticks,
+//   #@ pad1 player 2 held A TriggerRight=32767 ages 15 15 15 15 15 15 0
+//                             and each pad plugged as the match began: its
+//                             player (or none), what it held, and for how
+//                             many ticks it had held each control (up to
+//                             the pads' repeat delay)
 //   12 down Up                TICK down|up KEY, ticks counted from the
-//   40 up Up                  match's first frame (1)
+//   40 up Up                  match's first frame (1); pads as key
+//   41 axis Pad1.LeftX -20000 scripts give them
 //   #@ end 4567 winner        the last tick, and how the match ended
 //                             (winner: its frame showed the winner;
 //                             left: it was left before that tick's frame)
@@ -26,6 +34,7 @@
 #include <vector>
 
 #include "shell/keyboard.h"
+#include "shell/pads.h"
 
 // The version this game writes and reads.
 constexpr int32_t replay_version = 1;
@@ -51,6 +60,11 @@ struct Replay {
     uint64_t end = 0;
     bool winner = false;
     std::vector<ReplayEvent> events;  // in tick order
+    // Whether pads play a part (a pad plugged as it began, or a pad message
+    // in it): only then are the pad lines written, so that a match flown
+    // on keys alone gives the replay it always gave.
+    bool pads = false;
+    PadsAtStart pad_start = {};
 };
 
 // The folder replays are saved in: "replays" (beside the settings in the
@@ -71,6 +85,7 @@ constexpr int32_t replays_kept = 50;
 // The replay of the match being played: its header and key events.
 void replay_begin(uint32_t seed);  // a match starts: header from the current settings and pilots
 void replay_key(uint64_t tick, uint32_t message, uint32_t virtual_key);  // a key message the match received at that tick
+void replay_pad(uint64_t tick, uint32_t message, uintptr_t wparam, intptr_t lparam);  // a pad message alike
 // The match's end: its last tick, and whether it ended on a winner.
 void replay_mark_end(uint64_t tick, bool winner);
 // Writes replays/<date>-<name0>-vs-<name1>.keys in replay_folder, keeps the

@@ -17,6 +17,7 @@
 #include "shell/screens.h"
 #include "shell/pictures.h"
 #include "shell/replay.h"
+#include "shell/resolution.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
 
@@ -134,20 +135,24 @@ void key_pressed(Window* window, uint32_t key)
     }
 }
 
-// A replay's key reaches the match as the keyboard's did.
+// A replay's key reaches the match as the keyboard's did, its pad message
+// the replay's pads as the player's pad's did.
 void deliver_replay_event(const ReplayEvent& event)
 {
     if (event.message == WM_KEYDOWN) {
         key_pressed(main_window, static_cast<uint32_t>(event.wparam));
-    } else {
+    } else if (event.message == WM_KEYUP) {
         key_up(static_cast<uint32_t>(event.wparam));
+    } else {
+        replay_pad_message(event.message, event.wparam, event.lparam);
     }
 }
 
 // After a message: when the match is over, its recording is saved (it
 // ended at end_tick); the replay that played it gives the player's own
-// settings back once the winner has been shown (the screen size stays the
-// replay's).
+// settings and pads back once the winner has been shown, and his screen
+// size (a change of resolution, as the menu's, when the replay's was
+// another).
 void after_match_message(uint64_t end_tick)
 {
     if (match_active == 1) {
@@ -160,15 +165,21 @@ void after_match_message(uint64_t end_tick)
     }
     if (replay_playing && winner_active == 0) {
         replay_playing = nullptr;
+        end_replay_pads();
         const int32_t width = res_x, height = res_y;
         reset_settings();
         read_settings();
+        const int32_t own_width = res_x, own_height = res_y;
         res_x = width;
         res_y = height;
         resolution_index = resolution_index_for_height(res_y);
         reset_key_layouts();
         read_key_settings();
         read_pilot_settings();
+        if (own_width != width || own_height != height) {
+            resolution_index = resolution_index_for_height(own_height);
+            change_resolution(main_window, own_width, own_height);
+        }
     }
 }
 
@@ -204,9 +215,7 @@ int32_t window_proc(Window* window, uint32_t message, uintptr_t wparam, intptr_t
             ++match_tick;
             play_replay_tick(match_tick, deliver_replay_event);
         }
-        if (!replay_playing || match_active == 0) {
-            pads_tick();
-        }
+        pads_tick();
         run_frame();
         after_match_message(match_tick);
         return 0;
@@ -220,9 +229,10 @@ int32_t window_proc(Window* window, uint32_t message, uintptr_t wparam, intptr_t
     case WM_PADPLUG:
     case WM_PADUNPLUG:
         // A pad's key for the screens: Enter, Escape or an arrow (in a
-        // match only Escape; its flight controls are held directly).
-        if (replay_playing && match_active == 1 && message != WM_PADDOWN) {
-            return 0;
+        // match only Escape; its flight controls are held directly). While
+        // a replay plays its match, the player's pads hold nothing.
+        if (match_active == 1 && !replay_playing) {
+            replay_pad(match_tick + 1, message, wparam, lparam);
         }
         if (const uint32_t key = pad_message(message, wparam, lparam)) {
             if (!replay_playing || match_active == 0 || key == VK_ESCAPE) {

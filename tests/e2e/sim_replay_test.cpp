@@ -94,6 +94,49 @@ TEST(Replay, ARecordedMatchPlaysBackWithTheSameFramesSoundsAndAeroplanes)
         EXPECT_EQ(copy.run({"--ticks", "10", option, VALKRON_SOURCE_DIR "/docs/replay.keys"}).exit_code, 0) << option;
 }
 
+TEST(Replay, APadFlownMatchPlaysBackAndThePlayersOwnSizeComesBack)
+{
+    // Two pads plugged before the match, the lone pad to player 2, player
+    // 1's stick inverted; A starts the match and, held, fires after the
+    // repeat delay; a pad unplugged and another plugged mid-match; Back
+    // leaves on the match's tick 146.
+    const std::string seven = "ResX=400\nResY=300\nLimit=10\nPlane.0=2\nPlane.1=0\nName.0=Ann\nName.1=Bob\n";
+    GameCopy copy;
+    copy.game.write("settings.ini", seven + "LonePad=2\nPadInvert.0=1\n");
+    const std::string folder = copy.path("replays");
+    const std::string original = copy.trace(
+        {"--seed", "9", "--ticks", "160", "--record", folder, "--keys",
+         copy.keys("1 plug Pad1\n1 plug Pad2\n2 down Pad1.B\n3 up Pad1.B\n3 axis Pad2.TriggerRight 30000\n"
+                   "4 down Pad1.A\n10 axis Pad1.LeftX -32768\n10 axis Pad2.LeftY 20000\n40 up Pad1.A\n"
+                   "60 unplug Pad1\n80 plug Pad3\n85 down Pad3.RightShoulder\n90 axis Pad3.LeftY -30000\n"
+                   "120 down Insert\n130 up Insert\n149 down Pad2.Back\n")});
+    const std::string path = folder + "/" + replays_in(folder).at(0);
+    const std::string replay = read_text_file(path);
+    for (const char* part : {"\n#@ lone_pad 2\n#@ pad_invert 1 0\n#@ pad1 player 2 held A ages 15 15 15 15 15 15 0\n",
+                             "\n#@ pad2 player 1 held TriggerRight=30000 ages 15 15 15 15 1 15 15\n",
+                             "\n7 axis Pad2.LeftY 20000\n", "\n57 unplug Pad1\n77 plug Pad3\n", "\n#@ end 146 left\n"})
+        EXPECT_NE(replay.find(part), std::string::npos) << replay;
+
+    // Played with the player's own settings at another size and without
+    // the pad settings: the same frames; after it, the intro again at his
+    // size, Escape to the menu and out, and his settings file unchanged.
+    const std::string own = "ResX=512\nResY=384\nLimit=3\nPlane.0=1\nPlane.1=3\nName.0=Cy\nName.1=Di\n";
+    copy.game.write("settings.ini", own);
+    SimResult result;
+    const std::vector<std::string> played = lines_of(copy.trace(
+        {"--replay", path, "--ticks", "170", "--keys", copy.keys("150 down Escape\n151 up Escape\n155 down Escape\n")},
+        &result));
+    const std::vector<std::string> expected = lines_of(original);
+    ASSERT_EQ(result.exit_code, 0) << result.err;
+    ASSERT_EQ(played.size(), 155u);
+    for (size_t t = 0; t < 145; ++t)
+        ASSERT_EQ(without_tick(played[t]), without_tick(expected.at(t + 3))) << "replay tick " << t + 1;
+    EXPECT_GT(std::stoi(trace_field(played[144], "shot_count")), 0);
+    EXPECT_EQ(trace_field(played[145], "mode") + trace_field(played[145], "res_x"), "intro512");
+    EXPECT_EQ(trace_field(played[153], "mode"), "menu");
+    EXPECT_EQ(copy.game.read_text("settings.ini"), own);
+}
+
 TEST(Replay, AnotherVersionACutOrACorruptFileIsRefusedWithOneLine)
 {
     GameCopy copy;
@@ -116,7 +159,8 @@ TEST(Replay, AnotherVersionACutOrACorruptFileIsRefusedWithOneLine)
         {replaced("#@ random", "#@ random 1\n#@ colour"), "line 5: unknown header line \"#@ colour\""},
         {replaced("#@ keys2 W S A D 1 2 3\n", ""), "no \"#@ keys2\" line"},
         {replaced("2 down Insert", "2 down Nothing"), "a bad key line"},
-        {replaced("2 down Insert", "2 down Pad1.A"), "a pad line (replays hold keys only)"},
+        {replaced("#@ keys2 W S A D 1 2 3\n", "#@ keys2 W S A D 1 2 3\n#@ pad1 player 3 held ages 0 0 0 0 0 0 0\n"),
+         "line 15: a bad \"#@ pad1\" line"},
         {replaced("2 down Insert", "999 down Insert"), "ticks out of order"},
         {good + "3 down Up\n", "more after the end line"},
         {"", "empty"},

@@ -15,8 +15,9 @@
 // --replay plays a replay as the game does: its match from the first tick,
 // with the replay's settings and seed, for the replay's ticks unless
 // --ticks says otherwise; a refused replay ends the run with its reason and
-// exit code 2. --record saves each match the run plays as a replay in that
-// folder.
+// exit code 2; --keys with it gives the keys a player presses meanwhile, by
+// the run's ticks (in the replay's match only Escape counts). --record
+// saves each match the run plays as a replay in that folder.
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -462,9 +463,6 @@ int main(int argc, char** argv)
     static Replay replay;
     if (!run.options.replay.empty()) {
         std::string why;
-        if (!run.options.keys.empty()) {
-            fail_arguments("--replay brings its own keys: no --keys with it");
-        }
         if (!read_replay(run.options.replay.c_str(), replay, why)) {
             fail_arguments("%s: %s", run.options.replay.c_str(), why.c_str());
         }
