@@ -63,7 +63,12 @@ void polar_to_cartesian(float radius, float degrees, float& x, float& y)
 
 void generate_star_field()
 {
-    crt_srand(platform_clock_ms());
+    generate_star_field_from(platform_clock_ms());
+}
+
+void generate_star_field_from(uint32_t seed)
+{
+    crt_srand(seed);
     for (Vec3& star : star_field) {
         // a covers a full turn and b half a turn: the game's own star
         // pattern, not a uniform spread over the sphere.

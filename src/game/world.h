@@ -18,6 +18,8 @@ extern Vec3 star_field[star_count];
 
 // Seeds the random generator from the clock and makes the 150 stars.
 void generate_star_field();
+// The same from a given seed (a match started with a seed of its own).
+void generate_star_field_from(uint32_t seed);
 void polar_to_cartesian(float radius, float degrees, float& x, float& y);
 // (rand() & 0xFFF) - 500
 float random_offset();
