@@ -30,7 +30,7 @@ NetLink* net_host(uint16_t port, char* why, size_t why_size);
 NetLink* net_join(const char* host, uint16_t port, char* why, size_t why_size);
 
 // Waits up to wait_ms for one event; net_event_none when nothing came. A
-// peer silent for timeout_ms (set by net_set_timeout; 3000 by default) is
+// peer silent for timeout_ms (set by net_set_timeout; 2500 by default) is
 // disconnected. A second peer is turned away.
 int32_t net_poll(NetLink* link, uint32_t wait_ms, NetEvent* out);
 void net_set_timeout(NetLink* link, uint32_t timeout_ms);
@@ -39,8 +39,9 @@ int32_t net_send(NetLink* link, const uint8_t* data, size_t size, int32_t reliab
 // The link's smoothed round trip and its variation, in milliseconds.
 uint32_t net_round_trip_ms(NetLink* link);
 uint32_t net_round_trip_variance_ms(NetLink* link);
-// Sends what is queued, says goodbye to the peer, frees the link.
-void net_close(NetLink* link);
+// Frees the link; with linger, first waits up to a second for what is
+// queued to arrive and the peer to answer the goodbye.
+void net_close(NetLink* link, int32_t linger);
 
 // Real milliseconds from a fixed start, and a pause.
 uint32_t net_clock_ms();

@@ -31,7 +31,7 @@ uint32_t net_seed = 0;
 namespace {
 
 constexpr uint32_t ring = 256;  // ticks of inputs and hashes kept
-constexpr uint32_t silence_limit_ms = 3000;
+constexpr uint32_t silence_limit_ms = 2500;
 constexpr int32_t delay_min = 2;
 constexpr int32_t delay_max = 30;
 
@@ -225,6 +225,10 @@ bool take_event(const NetEvent& event, uint32_t host_seed)
         }
         return true;
     case net_event_disconnected:
+        if (net_state == net_playing && match_active != 1) {
+            net_state = net_off;  // after the match: the other one has seen it end
+            return false;
+        }
         fail(net_state == net_waiting ? "the other player went away before the match began"
                                       : "the other player is gone (left, or silent for 3 seconds)");
         return false;
@@ -468,12 +472,24 @@ int32_t netplay_inputs(uint64_t tick, uint32_t wait_ms, uint8_t flags[2])
     const uint32_t start = net_clock_ms();
     send_ticks();
     for (;;) {
+        // Everything that has come, before anything else: a backlog would
+        // hold back the other's acknowledgements and then its inputs.
+        NetEvent event;
+        while (net_poll(session.link, 0, &event) != net_event_none) {
+            if (!take_event(event, 0)) {
+                return -1;
+            }
+        }
         if (session.remote_through >= tick && session.local_next > tick) {
             flags[net_seat] = session.local[tick % ring];
             flags[1 - net_seat] = session.remote[tick % ring];
             return 1;
         }
         const uint32_t now = net_clock_ms();
+        if (now - session.last_heard > silence_limit_ms && match_active != 1) {
+            net_state = net_off;
+            return -1;
+        }
         if (now - session.last_heard > silence_limit_ms) {
             fail("the other player is gone (silent for 3 seconds)");
             return -1;
@@ -484,7 +500,6 @@ int32_t netplay_inputs(uint64_t tick, uint32_t wait_ms, uint8_t flags[2])
         if (now - session.last_sent >= net_tick_ms) {
             send_ticks();  // ours again, in case the last one was lost
         }
-        NetEvent event;
         net_poll(session.link, std::min<uint32_t>(wait_ms - (now - start), 5), &event);
         if (!take_event(event, 0)) {
             return -1;
@@ -549,7 +564,7 @@ void netplay_close(int32_t reason)
             bye.reason = reason;
             send_message(bye, true);
         }
-        net_close(session.link);
+        net_close(session.link, net_state == net_playing ? 1 : 0);
         session.link = nullptr;
     }
     if (net_state != net_failed) {

@@ -43,6 +43,14 @@ void apply_timeout(NetLink* link, ENetPeer* peer)
     enet_peer_timeout(peer, 32, link->timeout_ms / 2, link->timeout_ms);
 }
 
+void keep_throttle_open(ENetPeer* peer)
+{
+    // Never drop unreliable messages on this side when the line loses some:
+    // each carries what the other still misses, and a lockstep match
+    // cannot wait for a throttle to open again.
+    enet_peer_throttle_configure(peer, ENET_PEER_PACKET_THROTTLE_INTERVAL, ENET_PEER_PACKET_THROTTLE_SCALE, 0);
+}
+
 }  // namespace
 
 NetLink* net_host(uint16_t port, char* why, size_t why_size)
@@ -59,7 +67,7 @@ NetLink* net_host(uint16_t port, char* why, size_t why_size)
         stop_enet();
         return nullptr;
     }
-    return new NetLink{host, nullptr, true, 3000};
+    return new NetLink{host, nullptr, true, 2500};
 }
 
 NetLink* net_join(const char* name, uint16_t port, char* why, size_t why_size)
@@ -84,7 +92,7 @@ NetLink* net_join(const char* name, uint16_t port, char* why, size_t why_size)
         stop_enet();
         return nullptr;
     }
-    NetLink* link = new NetLink{host, peer, false, 3000};
+    NetLink* link = new NetLink{host, peer, false, 2500};
     apply_timeout(link, peer);
     return link;
 }
@@ -114,6 +122,7 @@ int32_t net_poll(NetLink* link, uint32_t wait_ms, NetEvent* out)
         }
         link->peer = event.peer;
         apply_timeout(link, event.peer);
+        keep_throttle_open(event.peer);
         out->kind = net_event_connected;
         break;
     case ENET_EVENT_TYPE_RECEIVE:
@@ -166,17 +175,20 @@ uint32_t net_round_trip_variance_ms(NetLink* link)
     return link->peer ? link->peer->roundTripTimeVariance : 0;
 }
 
-void net_close(NetLink* link)
+void net_close(NetLink* link, int32_t linger)
 {
     if (!link) {
         return;
     }
-    if (link->peer) {
+    if (link->peer && !linger) {
+        enet_peer_disconnect_now(link->peer, 0);
+    } else if (link->peer) {
         enet_host_flush(link->host);
         enet_peer_disconnect_later(link->peer, 0);
-        // A moment for the goodbye (and a queued bye) to leave.
+        // A moment for what is queued (a bye) to arrive and the goodbye to
+        // be answered.
         ENetEvent event;
-        const uint32_t until = net_clock_ms() + 200;
+        const uint32_t until = net_clock_ms() + 1000;
         while (net_clock_ms() < until && enet_host_service(link->host, &event, 20) >= 0) {
             if (event.type == ENET_EVENT_TYPE_RECEIVE) {
                 enet_packet_destroy(event.packet);

@@ -35,6 +35,6 @@ void net_set_timeout(NetLink*, uint32_t) {}
 int32_t net_send(NetLink*, const uint8_t*, size_t, int32_t) { return 0; }
 uint32_t net_round_trip_ms(NetLink*) { return 0; }
 uint32_t net_round_trip_variance_ms(NetLink*) { return 0; }
-void net_close(NetLink*) {}
+void net_close(NetLink*, int32_t) {}
 uint32_t net_clock_ms() { return GetTickCount(); }
 void net_sleep_ms(uint32_t ms) { Sleep(ms); }
