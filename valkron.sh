@@ -93,7 +93,7 @@ case "${1:-}" in
     # without the window's options.
     seeds=$root/build-fuzz/seeds
     rm -rf "$seeds"
-    mkdir -p "$seeds"/{load_scene,pictures,wave,settings,help_text,net_message}
+    mkdir -p "$seeds"/{load_scene,pictures,wave,settings,help_text,replay,net_message}
     cp build/game/*/*.3ds "$seeds/load_scene/"
     if [ -d tests/corpus/3ds ]; then cp tests/corpus/3ds/* "$seeds/load_scene/"; fi
     cp build/game/*.tex build/game/*/*.tex "$seeds/pictures/"
@@ -101,6 +101,7 @@ case "${1:-}" in
     printf 'ResX=640\nResY=480\nLimit=3\nPlane.0=5\nPlane.1=2\nName.0=Ann\nName.1=Bob\n' >"$seeds/settings/seven"
     printf 'ResX=400\r\nResY=300\r\nLimit=10\r\nPlane.0=0\r\nPlane.1=0\r\nName.0=Player 1\r\nName.1=Player 2\r\nFullscreen=0\r\nWindow=800x600\r\n' \
       >"$seeds/settings/options"
+    cp docs/replay.keys "$seeds/replay/"
     # A hello, a ticks message with inputs and hashes, a bye.
     printf 'V\001\003\061.0\003Ann\005\003\037\000\000\000\003\000\000\000' >"$seeds/net_message/hello"
     printf 'V\002\011\000\000\000\012\000\000\000\003\001\100\000\010\000\000\000\002\001\002\003\004\005\006\007\010' \

@@ -2,7 +2,8 @@
 #
 #   P/bin/valkron                                 the game
 #   P/share/valkron/                              its data (the generated game directory)
-#   P/share/applications/valkron.desktop          the desktop entry
+#   P/share/applications/valkron.desktop          the desktop entry (it plays replays)
+#   P/share/mime/packages/valkron.xml             the replays' file type
 #   P/share/icons/hicolor/NxN/apps/valkron.png    the icon, 64, 128 and 256 pixels
 #
 # The installed game finds its data through its own place (bin/../share/valkron)
@@ -21,6 +22,9 @@ install(DIRECTORY ${PROJECT_BINARY_DIR}/game/
 
 install(FILES ${PROJECT_SOURCE_DIR}/dist/valkron.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/dist/valkron-replay.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+  RENAME valkron.xml)
 
 if(TARGET icons)
   foreach(size 256 128 64)

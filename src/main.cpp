@@ -1,5 +1,12 @@
-// The game. It takes no options and reads its data files relative to the
-// working directory.
+// The game. It reads its data files relative to the working directory.
+//
+//   valkron [--replay FILE]
+//
+// Every match it plays is saved as a replay, in replays/ beside the
+// settings in a game directory, in $XDG_DATA_HOME/valkron/replays
+// (~/.local/share/valkron/replays) when installed. --replay plays one in
+// the window, then goes on to the menu; a replay the game refuses is named
+// with the reason in one line, and the game ends with exit code 2.
 //
 // Where it runs:
 // - In a game directory (the build's build/game, or any copy of it): the
@@ -27,6 +34,7 @@
 
 #include "assets/files.h"
 #include "platform/sdl/sdl_platform.h"
+#include "shell/replay.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
 
@@ -85,6 +93,25 @@ std::string user_settings_folder()
     return std::string(home) + "/.config/valkron";
 }
 
+// $XDG_DATA_HOME/valkron/replays, or ~/.local/share/valkron/replays; empty
+// when neither is known.
+std::string user_replay_folder()
+{
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && data[0] == '/') {
+        return std::string(data) + "/valkron/replays";
+    }
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* user = getpwuid(getuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    if (!home || home[0] != '/') {
+        return "";
+    }
+    return std::string(home) + "/.local/share/valkron/replays";
+}
+
 bool same_folder(const std::string& a, const std::string& b)
 {
     struct stat first, second;
@@ -117,8 +144,30 @@ void keep_window_state(const SdlWindowState& state)
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    // The replay is read where it was named, before the game may change
+    // to its data folder. A desktop's "--replay %f" without a file plays
+    // none.
+    static Replay replay;
+    const char* replay_path = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--replay" && i + 1 < argc) {
+            replay_path = argv[++i];
+        } else if (arg != "--replay") {
+            std::fprintf(stderr, "valkron: %s: unknown argument (usage: valkron [--replay FILE])\n", argv[i]);
+            return 2;
+        }
+    }
+    if (replay_path) {
+        std::string why;
+        if (!read_replay(replay_path, replay, why)) {
+            std::fprintf(stderr, "valkron: %s: %s\n", replay_path, why.c_str());
+            return 2;
+        }
+        replay_playing = &replay;
+    }
     if (const char* no_display = sdl_video_open()) {
         std::fprintf(stderr, "valkron: %s\n", no_display);
         return 1;
@@ -130,7 +179,9 @@ int main()
     }
     if (from_installation) {
         settings_folder = user_settings_folder();
+        replay_folder = user_replay_folder();
     }
+    replay_recording = !replay_folder.empty();
     read_settings();
     sdl_display_set_window_state(saved_window_state());
     sdl_display_on_window_state(keep_window_state);

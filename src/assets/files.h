@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // The path a name reaches. Each component that matches an existing entry in
 // any letter case takes that entry's spelling (an exact match wins over
@@ -43,3 +44,7 @@ void make_folders(const std::string& folder);
 // but the file itself is writable, the file is rewritten where it is.
 // False with errno set when nothing could be written.
 bool save_whole_file(const std::string& path, const std::string& text);
+
+// The names of the folder's entries (not "." and ".."), in no set order;
+// none when it cannot be read.
+std::vector<std::string> folder_entries(const std::string& folder);

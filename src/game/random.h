@@ -7,3 +7,5 @@
 
 void crt_srand(uint32_t seed);
 int32_t crt_rand();  // 0 .. 32767
+// The state crt_srand(crt_rand_state()) goes back to.
+uint32_t crt_rand_state();

@@ -61,13 +61,13 @@ void polar_to_cartesian(float radius, float degrees, float& x, float& y)
     y = radius * sin_of(angle);
 }
 
-void generate_star_field()
-{
-    generate_star_field_from(platform_clock_ms());
-}
+uint32_t star_field_seed = 0;
+
+void generate_star_field() { generate_star_field_from(platform_clock_ms()); }
 
 void generate_star_field_from(uint32_t seed)
 {
+    star_field_seed = seed;
     crt_srand(seed);
     for (Vec3& star : star_field) {
         // a covers a full turn and b half a turn: the game's own star

@@ -18,8 +18,10 @@ extern Vec3 star_field[star_count];
 
 // Seeds the random generator from the clock and makes the 150 stars.
 void generate_star_field();
-// The same from a given seed (a match started with a seed of its own).
+// The same from a seed of one's own (a replay's, a network match's).
 void generate_star_field_from(uint32_t seed);
+// The seed the stars were last made from.
+extern uint32_t star_field_seed;
 void polar_to_cartesian(float radius, float degrees, float& x, float& y);
 // (rand() & 0xFFF) - 500
 float random_offset();

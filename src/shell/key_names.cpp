@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -54,7 +55,37 @@ const char* const axis_names[pad_axis_count] = {
     "LeftX", "LeftY", "RightX", "RightY", "TriggerLeft", "TriggerRight",
 };
 
+const struct {
+    const char* name;
+    uint32_t key;
+} key_names[] = {
+    {"Up", VK_UP},         {"Down", VK_DOWN},     {"Left", VK_LEFT},      {"Right", VK_RIGHT},
+    {"Insert", VK_INSERT}, {"Delete", VK_DELETE}, {"Home", VK_HOME},      {"End", VK_END},
+    {"Escape", VK_ESCAPE}, {"Enter", VK_RETURN},  {"Backspace", VK_BACK}, {"Space", VK_SPACE},
+};
+
 }  // namespace
+
+std::string key_name(uint32_t key)
+{
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
+        return std::string(1, static_cast<char>(key));
+    }
+    for (const auto& n : key_names) {
+        if (n.key == key) {
+            return n.name;
+        }
+    }
+    if (key >= VK_F1 && key < VK_F1 + 12) {
+        return "F" + std::to_string(key - VK_F1 + 1);
+    }
+    if (key >= VK_NUMPAD0 && key < VK_NUMPAD0 + 10) {
+        return "Num" + std::to_string(key - VK_NUMPAD0);
+    }
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", key & 0xFFu);
+    return hex;
+}
 
 bool parse_key_name(const char* name, uint32_t& key)
 {
@@ -87,15 +118,7 @@ bool parse_key_name(const char* name, uint32_t& key)
         key = static_cast<uint32_t>(number);
         return true;
     }
-    static const struct {
-        const char* name;
-        uint32_t key;
-    } names[] = {
-        {"Up", VK_UP},         {"Down", VK_DOWN},     {"Left", VK_LEFT},      {"Right", VK_RIGHT},
-        {"Insert", VK_INSERT}, {"Delete", VK_DELETE}, {"Home", VK_HOME},      {"End", VK_END},
-        {"Escape", VK_ESCAPE}, {"Enter", VK_RETURN},  {"Backspace", VK_BACK}, {"Space", VK_SPACE},
-    };
-    for (const auto& n : names) {
+    for (const auto& n : key_names) {
         if (equal_ignoring_case(name, n.name)) {
             key = n.key;
             return true;

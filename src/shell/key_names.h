@@ -7,9 +7,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // The virtual-key code of a name; false for an unknown one.
 bool parse_key_name(const char* name, uint32_t& key);
+// The name parse_key_name reads back as the key (a number for keys
+// without one; keys above 0xFF as their low byte).
+std::string key_name(uint32_t key);
 
 // A pad button (A B X Y Back Guide Start LeftStick RightStick LeftShoulder
 // RightShoulder DpadUp DpadDown DpadLeft DpadRight) or axis (LeftX LeftY

@@ -17,6 +17,7 @@
 #include "shell/keyboard.h"
 #include "shell/resolution.h"
 #include "shell/screens.h"
+#include "shell/replay.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
@@ -273,6 +274,12 @@ void new_game()
         }
     }
 
+    // The recording starts with the random generator as the aeroplanes
+    // are placed.
+    match_tick = 0;
+    if (replay_recording && !replay_playing) {
+        replay_begin(star_field_seed);
+    }
     place_aircraft_for_new_game();
     start_pilots();
     aircraft[0].speed = 0.0f;

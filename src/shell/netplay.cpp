@@ -6,15 +6,16 @@
 #include <cstring>
 #include <string>
 
-#include "engine/engine.h"
 #include "game/aircraft.h"
 #include "game/pilot.h"
+#include "game/random.h"
 #include "game/weapons.h"
 #include "game/world.h"
 #include "platform/net.h"
 #include "shell/keyboard.h"
 #include "shell/menu.h"
 #include "shell/net_message.h"
+#include "shell/replay.h"
 #include "shell/settings.h"
 #include "shell/window_proc.h"
 
@@ -61,6 +62,7 @@ struct Session {
     uint32_t round_trip = 100;
     int32_t delay = 3;
     uint8_t pressed[2] = {0, 0};
+    bool sent_bye = false;  // the link lingers to deliver it
 };
 
 Session session;
@@ -93,6 +95,7 @@ void fail(const char* text)
 
 bool send_message(const NetMessage& message, bool reliable)
 {
+    session.sent_bye = session.sent_bye || message.kind == net_bye;
     uint8_t bytes[net_message_max];
     const size_t size = encode_net_message(message, bytes);
     return size > 0 && net_send(session.link, bytes, size, reliable ? 1 : 0) != 0;
@@ -306,17 +309,12 @@ uint32_t fnv_words(uint32_t hash, const void* data, size_t size)
 
 bool start_match_now(uint32_t seed)
 {
-    // The intro's model goes, the engine takes one player's view, as the
-    // intro's end does; then the menu's New game from the seed's stars.
-    if (intro_active == 1) {
-        release_match_models();
-        engine_release();
-        engine_init(res_x / 2, res_y);
-    }
-    reset_modes();
-    menu_active = 1;
+    // The replays' way in: the intro and the menu left, New game from the
+    // generator as the seed's stars leave it.
     generate_star_field_from(seed);
-    new_game();
+    Replay start;
+    start.random = crt_rand_state();
+    start_replay_match(start);
     return match_active == 1;
 }
 
@@ -564,7 +562,7 @@ void netplay_close(int32_t reason)
             bye.reason = reason;
             send_message(bye, true);
         }
-        net_close(session.link, net_state == net_playing ? 1 : 0);
+        net_close(session.link, session.sent_bye ? 1 : 0);
         session.link = nullptr;
     }
     if (net_state != net_failed) {

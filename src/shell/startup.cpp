@@ -18,6 +18,7 @@
 #include "shell/menu.h"
 #include "shell/pads.h"
 #include "shell/pictures.h"
+#include "shell/replay.h"
 #include "shell/screens.h"
 #include "shell/settings.h"
 #include "shell/window_proc.h"
@@ -79,6 +80,8 @@ void reset_program_state()
     reset_pads();
     reset_aircraft();
     reset_weapons();
+    match_tick = 0;
+    replay_end();
 }
 
 int32_t WinMain(void* /*instance*/, void* /*previous_instance*/, const char* /*command_line*/,
@@ -105,6 +108,9 @@ int32_t WinMain(void* /*instance*/, void* /*previous_instance*/, const char* /*c
     read_key_settings();
     read_pad_settings();
     read_pilot_settings();
+    if (replay_playing) {
+        apply_replay_settings(*replay_playing);
+    }
     read_help_text();
 
     // One player's view.
@@ -153,7 +159,11 @@ int32_t WinMain(void* /*instance*/, void* /*previous_instance*/, const char* /*c
     // The star field seeds the random generator; the engine at full
     // screen size for the intro.
     matrix_identity(base_matrix);
-    generate_star_field();
+    if (replay_playing) {
+        generate_star_field_from(replay_playing->seed);
+    } else {
+        generate_star_field();
+    }
     engine_init(res_x, res_y);
 
     // The intro comes first.

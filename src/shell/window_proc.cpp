@@ -4,6 +4,7 @@
 
 #include "engine/engine.h"
 #include "game/match.h"
+#include "game/pilot.h"
 #include "game/world.h"
 #include "platform/display.h"
 #include "platform/keys.h"
@@ -15,7 +16,9 @@
 #include "shell/pads.h"
 #include "shell/screens.h"
 #include "shell/pictures.h"
+#include "shell/replay.h"
 #include "shell/settings.h"
+#include "shell/startup.h"
 
 int32_t intro_active = 0;
 int32_t winner_active = 0;
@@ -131,20 +134,85 @@ void key_pressed(Window* window, uint32_t key)
     }
 }
 
+// A replay's key reaches the match as the keyboard's did.
+void deliver_replay_event(const ReplayEvent& event)
+{
+    if (event.message == WM_KEYDOWN) {
+        key_pressed(main_window, static_cast<uint32_t>(event.wparam));
+    } else {
+        key_up(static_cast<uint32_t>(event.wparam));
+    }
+}
+
+// After a message: when the match is over, its recording is saved (it
+// ended at end_tick); the replay that played it gives the player's own
+// settings back once the winner has been shown (the screen size stays the
+// replay's).
+void after_match_message(uint64_t end_tick)
+{
+    if (match_active == 1) {
+        return;
+    }
+    if (replay_recorded()) {
+        replay_mark_end(end_tick, winner_active == 1);
+        replay_save();
+        replay_end();
+    }
+    if (replay_playing && winner_active == 0) {
+        replay_playing = nullptr;
+        const int32_t width = res_x, height = res_y;
+        reset_settings();
+        read_settings();
+        res_x = width;
+        res_y = height;
+        resolution_index = resolution_index_for_height(res_y);
+        reset_key_layouts();
+        read_key_settings();
+        read_pilot_settings();
+    }
+}
+
+// A key message from the keyboard or a pad: in a match, recorded; while a
+// replay plays its match, only Escape counts.
+void key_message(Window* window, uint32_t message, uint32_t key)
+{
+    if (match_active == 1) {
+        if (replay_playing && key != VK_ESCAPE) {
+            return;
+        }
+        replay_key(match_tick + 1, message, key);
+    }
+    if (message == WM_KEYDOWN) {
+        key_pressed(window, key);
+    } else {
+        key_up(key);
+    }
+    after_match_message(match_tick + 1);
+}
+
 }  // namespace
 
 int32_t window_proc(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam)
 {
     switch (message) {
     case WM_TIMER:
-        pads_tick();
+        if (replay_playing && intro_active == 1) {
+            // A replay's match in place of the intro, from the first tick.
+            start_replay_match(*replay_playing);
+        }
+        if (match_active == 1) {
+            ++match_tick;
+            play_replay_tick(match_tick, deliver_replay_event);
+        }
+        if (!replay_playing || match_active == 0) {
+            pads_tick();
+        }
         run_frame();
+        after_match_message(match_tick);
         return 0;
     case WM_KEYDOWN:
-        key_pressed(window, static_cast<uint32_t>(wparam));
-        return 0;
     case WM_KEYUP:
-        key_up(static_cast<uint32_t>(wparam));
+        key_message(window, message, static_cast<uint32_t>(wparam));
         return 0;
     case WM_PADDOWN:
     case WM_PADUP:
@@ -153,11 +221,23 @@ int32_t window_proc(Window* window, uint32_t message, uintptr_t wparam, intptr_t
     case WM_PADUNPLUG:
         // A pad's key for the screens: Enter, Escape or an arrow (in a
         // match only Escape; its flight controls are held directly).
-        if (const uint32_t key = pad_message(message, wparam, lparam)) {
-            key_pressed(window, key);
+        if (replay_playing && match_active == 1 && message != WM_PADDOWN) {
+            return 0;
         }
+        if (const uint32_t key = pad_message(message, wparam, lparam)) {
+            if (!replay_playing || match_active == 0 || key == VK_ESCAPE) {
+                key_pressed(window, key);
+            }
+        }
+        after_match_message(match_tick + 1);
         return 0;
     case WM_DESTROY:
+        // A match the window closes on is kept up to its last frame.
+        if (replay_recorded() && match_active == 1) {
+            replay_mark_end(match_tick + 1, false);
+            replay_save();
+            replay_end();
+        }
         engine_release();
         sound_shutdown();
         display_shutdown();

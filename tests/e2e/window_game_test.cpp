@@ -105,3 +105,55 @@ TEST(RealWindow, FullScreenWithEvenPixelsThenAWindowFoundAgainAsItWasLeft)
     ASSERT_TRUE(run.key("Escape"));
     EXPECT_EQ(run.ended(), 0);
 }
+
+TEST(RealWindow, AMatchPlayedIsSavedAsAReplayWhoseFramesValkronSimDrawsAgain)
+{
+    SKIP_WITHOUT_X();
+    const auto& frames = menu_frames();
+    GameCopy copy;
+    ScratchDir home;
+    GameOnScreen run;
+    ASSERT_EQ(run.start(400, 300, VALKRON_GAME_PATH, copy.game.path(), "-u XDG_CONFIG_HOME HOME=" + home.path()), "");
+    ASSERT_TRUE(run.shows(frames.at("menu 0"), "menu 0", 60));
+    // New game; both players fly, turn and fire; three photographs of the
+    // match; Escape back to the menu, Escape out.
+    ASSERT_TRUE(run.key("Return"));
+    ASSERT_TRUE(run.key("Insert Left 1 a 3", "keydown"));
+    std::vector<Picture> shots(3);
+    for (Picture& shot : shots) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        ASSERT_TRUE(run.capture(shot));
+    }
+    ASSERT_TRUE(run.key("Insert Left 1 a 3", "keyup"));
+    ASSERT_TRUE(run.press("Escape", frames.at("menu 0"), "menu 0"));
+    ASSERT_TRUE(run.key("Escape"));
+    EXPECT_EQ(run.ended(), 0) << run.said();
+
+    // One replay beside the settings; valkron-sim plays it and presents
+    // every photographed frame on the way.
+    std::vector<std::filesystem::path> replays;
+    for (const auto& entry : std::filesystem::directory_iterator(copy.game.file("replays"))) replays.push_back(entry.path());
+    ASSERT_EQ(replays.size(), 1u);
+    EXPECT_NE(replays[0].filename().string().find("-Player_1-vs-Player_2.keys"), std::string::npos) << replays[0];
+    SimResult result;
+    const std::string trace = copy.trace({"--replay", replays[0].string()}, &result);
+    ASSERT_EQ(result.exit_code, 0) << result.err;
+    for (size_t i = 0; i < shots.size(); ++i) {
+        EXPECT_GT(nearest_difference(shots[i], frames.at("menu 0")), 1000) << run.keep(shots[i], "replay");
+        EXPECT_NE(trace.find("\"frame\":\"" + frame_hash(shots[i].pixels) + "\""), std::string::npos)
+            << "photograph " << i << ": " << run.keep(shots[i], "replay-" + std::to_string(i));
+    }
+    EXPECT_EQ(trace_field(trace.substr(trace.rfind("{\"tick\"")), "mode"), "menu");
+
+    // The game plays it in the window and comes back to the menu; a file
+    // that is no replay is refused with one line.
+    GameOnScreen replay;
+    ASSERT_EQ(replay.start(400, 300, std::string(VALKRON_GAME_PATH) + "' --replay '" + replays[0].string(), copy.game.path(),
+                           "-u XDG_CONFIG_HOME HOME=" + home.path()), "");
+    ASSERT_TRUE(replay.shows(frames.at("menu 0"), "menu 0 after the replay", 30));
+    ASSERT_TRUE(replay.key("Escape"));
+    EXPECT_EQ(replay.ended(), 0) << replay.said();
+    std::string said;
+    EXPECT_EQ(run_shell(std::string(VALKRON_GAME_PATH) + " --replay " + copy.game.file("Fonts.tex"), &said), 2);
+    EXPECT_EQ(said, "valkron: " + copy.game.file("Fonts.tex") + ": not a replay (no \"#!valkron-replay\" first line)\n");
+}

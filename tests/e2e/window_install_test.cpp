@@ -36,8 +36,11 @@ TEST(Installed, FromAnywhereTheGameFindsItsDataAndKeepsSettingsInTheUsersFolder)
     for (const std::string& file : expected)
         EXPECT_EQ(read_file(data + "/" + file), read_file(std::string(VALKRON_GAME_DIR) + "/" + file)) << file;
     const std::string entry = prefix.read_text("share/applications/valkron.desktop");
-    for (const char* line : {"[Desktop Entry]\n", "\nExec=valkron\n", "\nIcon=valkron\n", "\nTerminal=false\n"})
+    for (const char* line : {"[Desktop Entry]\n", "\nExec=valkron --replay %f\n", "\nIcon=valkron\n", "\nTerminal=false\n",
+                             "\nMimeType=application/x-valkron-replay;\n"})
         EXPECT_NE(entry.find(line), std::string::npos) << line;
+    // Replays are known by their first line: a double-click plays one.
+    EXPECT_NE(prefix.read_text("share/mime/packages/valkron.xml").find("value=\"#!valkron-replay \""), std::string::npos);
     for (int32_t size : {64, 128, 256}) {
         PngChannels icon;
         const std::string side = std::to_string(size);

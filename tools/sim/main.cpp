@@ -5,6 +5,7 @@
 //
 //   valkron-sim [--ticks N] [--seed S] [--keys FILE|-] [--png TICK:PATH]...
 //               [--trace PATH|-] [--pilot N=human|rookie|veteran|ace]...
+//               [--replay FILE] [--record FOLDER]
 //
 // --pilot puts a computer pilot (or a human) in player N's aeroplane from
 // the start, whatever the settings file says, without changing the file.
@@ -26,6 +27,12 @@
 // lost peer or games that differ end the run with a line on standard error
 // and exit code 3; at the end a line says the pace kept, the input delay
 // and the round trip. --net-version V claims another version (tests).
+//
+// --replay plays a replay as the game does: its match from the first tick,
+// with the replay's settings and seed, for the replay's ticks unless
+// --ticks says otherwise; a refused replay ends the run with its reason and
+// exit code 2. --record saves each match the run plays as a replay in that
+// folder.
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -52,6 +59,7 @@
 #include "shell/net_message.h"
 #include "shell/netplay.h"
 #include "shell/pads.h"
+#include "shell/replay.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
@@ -60,16 +68,10 @@ namespace {
 
 const char usage[] =
     "usage: valkron-sim [--ticks N] [--seed S] [--keys FILE|-] [--png TICK:PATH]... "
-    "[--trace PATH|-] [--pilot N=human|rookie|veteran|ace]... [--keys FILE --keys FILE] "
-    "[--host PORT | --join HOST:PORT] [--pace MS] [--net-version V]";
+    "[--trace PATH|-] [--pilot N=human|rookie|veteran|ace]... [--replay FILE] [--record FOLDER] "
+    "[--keys FILE --keys FILE] [--host PORT | --join HOST:PORT] [--pace MS] [--net-version V]";
 
-// A key or pad line of the script: the message it queues.
-struct KeyEvent {
-    uint64_t tick;
-    uint32_t message;
-    uintptr_t wparam;
-    intptr_t lparam;
-};
+using KeyEvent = ReplayEvent;
 
 // One seat's script: the seat's held-key flags tick by tick.
 struct SeatScript {
@@ -114,6 +116,9 @@ struct Options {
     std::vector<PngRequest> pngs;
     std::string trace;  // empty: none; "-": standard output
     int32_t pilots[2] = {-1, -1};  // -1: as the settings say
+    bool ticks_given = false;
+    std::string replay;  // empty: none
+    std::string record;  // empty: no recording
 };
 
 struct Run {
@@ -159,115 +164,6 @@ struct Run {
     std::exit(2);
 }
 
-bool parse_unsigned(const char* text, uint64_t max, uint64_t& out)
-{
-    if (!std::isdigit(static_cast<unsigned char>(text[0]))) {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text, &end, 10);
-    if (errno != 0 || *end != '\0' || value > max) {
-        return false;
-    }
-    out = value;
-    return true;
-}
-
-enum class LineKind { empty, key, go, bad };
-
-// "PadN" (N from 1 to pad_max), or "PadN.INPUT" with the input's text
-// after the point; the pad's number, 0 when the word is no such thing.
-uintptr_t parse_pad(const std::string& word, std::string* input)
-{
-    if (word.size() < 4 || (word[0] != 'P' && word[0] != 'p') || word.compare(1, 2, "ad") != 0 ||
-        word[3] < '1' || word[3] >= '1' + pad_max) {
-        return 0;
-    }
-    if (input ? word.size() < 6 || word[4] != '.' : word.size() != 4) {
-        return 0;
-    }
-    if (input) {
-        *input = word.substr(5);
-    }
-    return static_cast<uintptr_t>(word[3] - '0');
-}
-
-// "TICK down|up KEY", "TICK down|up PadN.BUTTON", "TICK axis PadN.AXIS
-// VALUE", "TICK plug|unplug PadN": the message the line queues.
-bool parse_event(const std::vector<std::string>& words, KeyEvent& event)
-{
-    const std::string& verb = words[1];
-    std::string input;
-    if (words.size() == 3 && (verb == "down" || verb == "up")) {
-        const bool down = verb == "down";
-        if (const uintptr_t pad = parse_pad(words[2], &input)) {
-            const int32_t button = pad_button_by_name(input.c_str());
-            event = {event.tick, down ? WM_PADDOWN : WM_PADUP, pad, button};
-            return button >= 0;
-        }
-        uint32_t key = 0;
-        event = {event.tick, down ? WM_KEYDOWN : WM_KEYUP, 0, 0};
-        if (!parse_key_name(words[2].c_str(), key)) {
-            return false;
-        }
-        event.wparam = key;
-        return true;
-    }
-    if (words.size() == 3 && (verb == "plug" || verb == "unplug")) {
-        event = {event.tick, verb == "plug" ? WM_PADPLUG : WM_PADUNPLUG, parse_pad(words[2], nullptr), 0};
-        return event.wparam != 0;
-    }
-    if (words.size() == 4 && verb == "axis") {
-        const uintptr_t pad = parse_pad(words[2], &input);
-        const int32_t axis = pad_axis_by_name(input.c_str());
-        const char* value = words[3].c_str();
-        const bool negative = value[0] == '-';
-        uint64_t magnitude = 0;
-        if (pad == 0 || axis < 0 || !parse_unsigned(value + (negative ? 1 : 0), negative ? 32768 : 32767, magnitude)) {
-            return false;
-        }
-        const int32_t number = negative ? -static_cast<int32_t>(magnitude) : static_cast<int32_t>(magnitude);
-        event = {event.tick, WM_PADAXIS, pad, pad_axis_lparam(axis, number)};
-        return true;
-    }
-    return false;
-}
-
-// One script line: a key or pad line (parse_event), "TICK go", blank or
-// "#".
-LineKind parse_script_line(const char* text, KeyEvent& event, uint64_t& go_tick)
-{
-    std::vector<std::string> words;
-    std::string word;
-    for (const char* p = text;; ++p) {
-        if (*p == '\0' || std::isspace(static_cast<unsigned char>(*p))) {
-            if (!word.empty()) {
-                words.push_back(word);
-                word.clear();
-            }
-            if (*p == '\0') {
-                break;
-            }
-        } else {
-            word += *p;
-        }
-    }
-    if (words.empty() || words[0][0] == '#') {
-        return LineKind::empty;
-    }
-    uint64_t tick = 0;
-    if (!parse_unsigned(words[0].c_str(), UINT64_MAX, tick) || tick == 0) {
-        return LineKind::bad;
-    }
-    if (words.size() == 2 && words[1] == "go") {
-        go_tick = tick;
-        return LineKind::go;
-    }
-    event.tick = tick;
-    return words.size() >= 3 && parse_event(words, event) ? LineKind::key : LineKind::bad;
-}
-
 void read_key_file(std::vector<KeyEvent>& events, const std::string& path)
 {
     FILE* file = std::fopen(path.c_str(), "r");
@@ -281,10 +177,10 @@ void read_key_file(std::vector<KeyEvent>& events, const std::string& path)
         KeyEvent event{};
         uint64_t go_tick = 0;
         switch (parse_script_line(line, event, go_tick)) {
-        case LineKind::key:
+        case ScriptLine::key:
             events.push_back(event);
             break;
-        case LineKind::bad:
+        case ScriptLine::bad:
             std::fclose(file);
             fail_arguments("%s:%d: bad key line", path.c_str(), number);
         default:
@@ -317,6 +213,7 @@ Options parse_options(int argc, char** argv)
             if (!parse_unsigned(value, UINT64_MAX - 1, options.ticks)) {
                 fail_arguments("--ticks: not a tick count: %s", value);
             }
+            options.ticks_given = true;
         } else if (arg == "--seed") {
             uint64_t seed = 0;
             if (!parse_unsigned(value, UINT32_MAX, seed)) {
@@ -344,6 +241,10 @@ Options parse_options(int argc, char** argv)
             options.pace_ms = static_cast<int64_t>(pace);
         } else if (arg == "--net-version") {
             std::snprintf(net_version, sizeof net_version, "%s", value);
+        } else if (arg == "--replay") {
+            options.replay = value;
+        } else if (arg == "--record") {
+            options.record = value;
         } else if (arg == "--png") {
             const char* colon = std::strchr(value, ':');
             uint64_t tick = 0;
@@ -382,7 +283,7 @@ bool read_live_input(Run& run, uint64_t tick)
         KeyEvent event{};
         uint64_t go_tick = 0;
         switch (parse_script_line(line, event, go_tick)) {
-        case LineKind::key:
+        case ScriptLine::key:
             if (event.tick < tick) {
                 std::fprintf(stderr, "valkron-sim: stdin:%d: tick %" PRIu64 " has already run\n",
                              run.input_line, event.tick);
@@ -390,10 +291,10 @@ bool read_live_input(Run& run, uint64_t tick)
             }
             run.waiting.push_back(event);
             break;
-        case LineKind::go:
+        case ScriptLine::go:
             run.allowed_until = std::max(run.allowed_until, go_tick);
             break;
-        case LineKind::bad:
+        case ScriptLine::bad:
             std::fprintf(stderr, "valkron-sim: stdin:%d: bad key line\n", run.input_line);
             return false;
         default:
@@ -753,6 +654,24 @@ int main(int argc, char** argv)
     }
     if (run.options.network && run.options.seat_keys.size() > 1) {
         fail_arguments("a network match takes one key script, this machine's");
+    }
+    static Replay replay;
+    if (!run.options.replay.empty()) {
+        std::string why;
+        if (!run.options.keys.empty()) {
+            fail_arguments("--replay brings its own keys: no --keys with it");
+        }
+        if (!read_replay(run.options.replay.c_str(), replay, why)) {
+            fail_arguments("%s: %s", run.options.replay.c_str(), why.c_str());
+        }
+        replay_playing = &replay;
+        if (!run.options.ticks_given) {
+            run.options.ticks = replay.end;
+        }
+    }
+    if (!run.options.record.empty()) {
+        replay_recording = true;
+        replay_folder = run.options.record;
     }
     if (run.options.trace == "-") {
         run.trace = stdout;
