@@ -39,6 +39,7 @@ constexpr int32_t delay_max = 30;
 struct Session {
     NetLink* link = nullptr;
     bool sent_hello = false;
+    uint32_t hello_seed = 0;  // the seed our hello named
     bool got_hello = false;
     NetMessage peer_hello{};
     // This seat's flags by tick, and when each was first sent.
@@ -212,6 +213,7 @@ void send_hello(uint32_t host_seed)
     hello.plane = std::clamp(plane_index[net_seat], 0, plane_count - 1);
     hello.pilot = std::clamp(pilot_kind[net_seat], 0, pilot_kind_count - 1);
     hello.seed = host_seed;
+    session.hello_seed = host_seed;
     hello.frag_limit = std::max(frag_limit, 1);
     send_message(hello, true);
     session.sent_hello = true;
@@ -233,7 +235,7 @@ bool take_event(const NetEvent& event, uint32_t host_seed)
             return false;
         }
         fail(net_state == net_waiting ? "the other player went away before the match began"
-                                      : "the other player is gone (left, or silent for 3 seconds)");
+                                      : "the other player is gone (left, or no answer for 2.5 seconds)");
         return false;
     case net_event_message: {
         session.last_heard = net_clock_ms();
@@ -434,7 +436,7 @@ int32_t netplay_handshake(uint32_t wait_ms, uint32_t host_seed)
         frag_limit = peer.frag_limit;
         net_seed = peer.seed;
     } else {
-        net_seed = host_seed;
+        net_seed = session.hello_seed;
     }
     std::snprintf(player_name[other], sizeof player_name[other], "%s", peer.name);
     plane_index[other] = peer.plane;
@@ -489,7 +491,7 @@ int32_t netplay_inputs(uint64_t tick, uint32_t wait_ms, uint8_t flags[2])
             return -1;
         }
         if (now - session.last_heard > silence_limit_ms) {
-            fail("the other player is gone (silent for 3 seconds)");
+            fail("the other player is gone (no answer for 2.5 seconds)");
             return -1;
         }
         if (now - start >= wait_ms) {
