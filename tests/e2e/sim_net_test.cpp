@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <thread>
@@ -206,10 +207,19 @@ TEST(SimNet, OverLoopbackBothTracesEqualTheLocalRun)
     const std::string local = local_run({human, "", "--ticks", "620", "--pilot", "2=ace"});
     const std::string port = std::to_string(free_udp_port());
     Peer host, join;
-    host.start({"--host", port, "--seed", "25", "--ticks", "620", "--pace", "5", "--keys", host.copy.keys(human)});
+    host.start({"--host", port, "--seed", "25", "--ticks", "620", "--pace", "5", "--keys", host.copy.keys(human),
+                "--record", host.copy.path("replays")});
     join.start({"--join", "127.0.0.1:" + port, "--ticks", "620", "--pace", "5", "--pilot", "2=ace"});
     ASSERT_TRUE(host.wait(60) && join.wait(10));
     expect_match(local, host, join, 0);
+
+    // The host's replay of the match is an ordinary one: it plays back the
+    // same frames.
+    std::string replay;
+    for (const auto& entry : std::filesystem::directory_iterator(host.copy.path("replays"))) {
+        replay = entry.path().string();
+    }
+    EXPECT_TRUE(host.copy.trace({"--replay", replay, "--ticks", "620"}) == local);
 }
 
 TEST(SimNet, ThroughASlowLossyLinkTheMatchKeepsItsPaceAndItsFrames)
