@@ -103,7 +103,7 @@ case "${1:-}" in
       >"$seeds/settings/options"
     cp docs/replay.keys "$seeds/replay/"
     # A hello, a ticks message with inputs and hashes, a bye.
-    printf 'V\001\003\061.0\003Ann\005\003\037\000\000\000\003\000\000\000' >"$seeds/net_message/hello"
+    printf 'V\001\003\061.0\003Ann\005\003\037\000\000\000\003\000\000\000\200\002\340\001' >"$seeds/net_message/hello"
     printf 'V\002\011\000\000\000\012\000\000\000\003\001\100\000\010\000\000\000\002\001\002\003\004\005\006\007\010' \
       >"$seeds/net_message/ticks"
     printf 'V\003\001' >"$seeds/net_message/bye"

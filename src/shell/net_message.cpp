@@ -83,7 +83,8 @@ bool valid(const NetMessage& m)
     switch (m.kind) {
     case net_hello:
         return printable_text(m.version) && printable_text(m.name) && m.plane >= 0 && m.plane < plane_count &&
-               m.pilot >= 0 && m.pilot < pilot_kind_count && m.frag_limit >= 1;
+               m.pilot >= 0 && m.pilot < pilot_kind_count && m.frag_limit >= 1 && m.screen_width >= 1 &&
+               m.screen_width <= net_screen_max && m.screen_height >= 1 && m.screen_height <= net_screen_max;
     case net_ticks:
         for (int32_t i = 0; i < m.input_count && i < net_inputs_max; ++i) {
             if (m.inputs[i] >= 0x80) {
@@ -117,6 +118,10 @@ size_t encode_net_message(const NetMessage& m, uint8_t* out)
         w.byte(static_cast<uint32_t>(m.pilot));
         w.word(m.seed);
         w.word(static_cast<uint32_t>(m.frag_limit));
+        w.byte(static_cast<uint32_t>(m.screen_width));
+        w.byte(static_cast<uint32_t>(m.screen_width) >> 8);
+        w.byte(static_cast<uint32_t>(m.screen_height));
+        w.byte(static_cast<uint32_t>(m.screen_height) >> 8);
         break;
     case net_ticks:
         w.word(m.ack);
@@ -155,6 +160,8 @@ bool decode_net_message(const uint8_t* data, size_t size, NetMessage& out)
         out.pilot = static_cast<int32_t>(r.byte());
         out.seed = r.word();
         out.frag_limit = static_cast<int32_t>(r.word());
+        out.screen_width = static_cast<int32_t>(r.byte() | r.byte() << 8);
+        out.screen_height = static_cast<int32_t>(r.byte() | r.byte() << 8);
         break;
     case net_ticks:
         out.ack = r.word();

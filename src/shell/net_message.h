@@ -1,8 +1,9 @@
 // The messages two machines exchange in a network match, and their bytes.
 //
 // Every message starts with the byte 'V' and its kind:
-//   hello  version, name, plane, pilot, seed, frag limit (each side sends
-//          one; the joiner's seed and limit are not used)
+//   hello  version, name, plane, pilot, seed, frag limit, screen size
+//          (each side sends one; the joiner's seed, limit and screen are
+//          not used)
 //   ticks  what the sender acknowledges of the other's inputs, a run of
 //          its own held-key flags from a first tick on (resent until
 //          acknowledged, so a lost packet costs nothing), and a run of its
@@ -34,6 +35,7 @@ enum : int32_t {
 constexpr int32_t net_text_max = 31;     // characters of a version or a name
 constexpr int32_t net_inputs_max = 64;   // flags in one ticks message
 constexpr int32_t net_hashes_max = 16;   // hashes in one ticks message
+constexpr int32_t net_screen_max = 8192;
 constexpr size_t net_message_max = 256;  // bytes of the longest message
 
 struct NetMessage {
@@ -45,6 +47,8 @@ struct NetMessage {
     int32_t pilot;  // 0 .. pilot_kind_count - 1
     uint32_t seed;
     int32_t frag_limit;  // at least 1
+    int32_t screen_width;   // 1 .. net_screen_max
+    int32_t screen_height;  // 1 .. net_screen_max
     // ticks
     uint32_t ack;         // every input up to this tick has arrived
     uint32_t input_first; // the tick of inputs[0]

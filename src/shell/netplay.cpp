@@ -7,6 +7,7 @@
 #include <string>
 
 #include "game/aircraft.h"
+#include "game/match.h"
 #include "game/pilot.h"
 #include "game/random.h"
 #include "game/weapons.h"
@@ -215,6 +216,8 @@ void send_hello(uint32_t host_seed)
     hello.seed = host_seed;
     session.hello_seed = host_seed;
     hello.frag_limit = std::max(frag_limit, 1);
+    hello.screen_width = std::clamp(res_x, 1, net_screen_max);
+    hello.screen_height = std::clamp(res_y, 1, net_screen_max);
     send_message(hello, true);
     session.sent_hello = true;
 }
@@ -432,11 +435,15 @@ int32_t netplay_handshake(uint32_t wait_ms, uint32_t host_seed)
     // The match: the host's limit and seed, each seat's name, plane, pilot.
     save_settings();
     const int32_t other = 1 - net_seat;
+    // A dead player's noise draws as many numbers as the host's view has
+    // pixels, so screens of other sizes keep the same game.
     if (net_seat == 1) {
         frag_limit = peer.frag_limit;
         net_seed = peer.seed;
+        noise_draws = int64_t{peer.screen_width / 2} * peer.screen_height;
     } else {
         net_seed = session.hello_seed;
+        noise_draws = int64_t{res_x / 2} * res_y;
     }
     std::snprintf(player_name[other], sizeof player_name[other], "%s", peer.name);
     plane_index[other] = peer.plane;
@@ -578,6 +585,7 @@ void netplay_restore_settings()
         return;
     }
     saved.saved = false;
+    noise_draws = 0;
     frag_limit = saved.frag_limit;
     std::memcpy(plane_index, saved.plane_index, sizeof saved.plane_index);
     std::memcpy(plane_name, saved.plane_name, sizeof saved.plane_name);
