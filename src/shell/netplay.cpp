@@ -185,15 +185,12 @@ void take_bye(const NetMessage& m)
     case net_bye_version:
         fail("the other player runs another version");
         break;
-    case net_bye_over:
-        if (net_state == net_playing && match_active == 1) {
-            fail("the other player left the match");
-        } else {
-            net_state = net_off;  // the match is over on both
-        }
-        break;
     default:
-        fail("the other player left the match");
+        if (net_state == net_playing && match_active != 1) {
+            net_state = net_off;  // the match is over on both
+        } else {
+            fail("the other player left the match");
+        }
         break;
     }
 }

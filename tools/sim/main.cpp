@@ -652,8 +652,11 @@ int main(int argc, char** argv)
     } else if (!run.options.keys.empty()) {
         read_key_file(run.events, run.options.keys);
     }
-    if (run.options.network && run.options.seat_keys.size() > 1) {
-        fail_arguments("a network match takes one key script, this machine's");
+    if (run.options.network && (run.options.seat_keys.size() > 1 || run.options.keys == "-")) {
+        fail_arguments("a network match takes one key script file, this machine's");
+    }
+    if ((run.options.network || run.seat_mode) && !run.options.replay.empty()) {
+        fail_arguments("--replay brings its own match: no network or seat scripts with it");
     }
     static Replay replay;
     if (!run.options.replay.empty()) {
