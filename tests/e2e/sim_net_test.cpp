@@ -1,8 +1,8 @@
 // Network matches between two valkron-sim processes: over loopback (the
 // joiner on a larger screen) and through a slow, lossy relay the traces
 // equal the local run of the same two key scripts, and the host's replay
-// plays the same match; a killed peer and another version end the match
-// with a line saying why.
+// plays the same match; a killed peer ends the match with a line saying
+// why, and a second joiner and another version are refused.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -262,13 +262,19 @@ TEST(SimNet, ThroughASlowLossyLinkTheMatchKeepsItsPaceAndItsFrames)
     }
 }
 
-TEST(SimNet, AKilledPeerEndsTheMatchWithin3SecondsAndAnotherVersionIsRefused)
+TEST(SimNet, AKilledPeerEndsTheMatchWithin3SecondsAndOthersAreRefused)
 {
     const std::string port = std::to_string(free_udp_port());
     Peer host, join;
     host.start({"--host", port, "--seed", "25", "--ticks", "100000"});
     join.start({"--join", "127.0.0.1:" + port, "--ticks", "100000"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Peer third;  // the host takes one opponent only
+    third.start({"--join", "127.0.0.1:" + port, "--ticks", "100000"});
+    ASSERT_TRUE(third.wait(5));
+    EXPECT_EQ(third.exit_code, 3);
+    EXPECT_NE(third.err().find("went away before the match began"), std::string::npos) << third.err();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // well into the match
     kill(join.pid, SIGKILL);
     const Clock::time_point killed = Clock::now();
     ASSERT_TRUE(host.wait(10));
