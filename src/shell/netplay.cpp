@@ -222,6 +222,9 @@ void send_hello(uint32_t host_seed)
 // One event of the link; false when the session ended.
 bool take_event(const NetEvent& event, uint32_t host_seed)
 {
+    if (net_state == net_off || net_state == net_failed) {
+        return false;  // ended: what still comes changes nothing
+    }
     switch (event.kind) {
     case net_event_connected:
         session.last_heard = net_clock_ms();
