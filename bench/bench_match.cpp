@@ -1,15 +1,17 @@
 // Speed of the split-screen match frame.
 //
-//   bench_match [GAME_DIR]
+//   bench_match [--size WxH] [--shots N] [--no-sim] [GAME_DIR]
 //
 // GAME_DIR is the generated game directory (default: ../game beside this
 // program, that is build*/game). Prints, for 400 x 300, 640 x 480 and
-// 1024 x 768, the median milliseconds of this thread's CPU time (the
+// 1024 x 768 (or only the --size given), the median milliseconds of this thread's CPU time (the
 // machine may be shared) in one match_frame with both
 // aeroplanes filling much of each other's view and 100 shots in flight,
 // next to the floor: clearing view_buffer and the depth buffer twice and
 // copying both halves into the frame. Then the whole headless game's ticks
-// per second in a match, through valkron-sim, when it is there.
+// per second in a match, through valkron-sim, when it is there (not with
+// --no-sim). --shots N measures only with N shots in flight (up to 100)
+// instead of with 100 and with none.
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "assets/scene.h"
@@ -150,8 +153,11 @@ void bench_size(int32_t width, int32_t height, Setup& setup, int32_t shots)
     res_y = height;
     display_init(nullptr, width, height);
     engine_init(width / 2, height);
-    view_buffer = static_cast<uint32_t*>(
-        std::calloc(static_cast<size_t>(width / 2) * static_cast<size_t>(height), 4));
+    // As the game allocates it (on Linux in huge pages).
+    view_buffer = allocate_pixels(view_buffer_pixels(width, height));
+    if (view_buffer) {
+        std::memset(view_buffer, 0, static_cast<size_t>(view_buffer_pixels(width, height)) * 4);
+    }
     place(setup);
     setup.shots.resize(static_cast<size_t>(shots));
     frag_timer = 0;
@@ -258,8 +264,29 @@ void bench_sim(const std::filesystem::path& game)
 
 int main(int argc, char** argv)
 {
-    const std::filesystem::path game = std::filesystem::absolute(
-        argc > 1 ? std::filesystem::path(argv[1]) : program_dir().parent_path() / "game");
+    std::filesystem::path game_arg = program_dir().parent_path() / "game";
+    std::vector<std::pair<int32_t, int32_t>> sizes = {{400, 300}, {640, 480}, {1024, 768}};
+    std::vector<int32_t> shot_counts = {100, 0};
+    bool sim = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        int width = 0, height = 0;
+        if (arg == "--size" && i + 1 < argc && std::sscanf(argv[i + 1], "%dx%d", &width, &height) == 2 &&
+            width >= 2 && height >= 1 && width <= 4096 && height <= 4096) {
+            sizes = {{width, height}};
+            ++i;
+        } else if (arg == "--shots" && i + 1 < argc) {
+            shot_counts = {std::clamp(std::atoi(argv[++i]), 0, 100)};
+        } else if (arg == "--no-sim") {
+            sim = false;
+        } else if (arg.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "usage: bench_match [--size WxH] [--shots N] [--no-sim] [GAME_DIR]\n");
+            return 2;
+        } else {
+            game_arg = arg;
+        }
+    }
+    const std::filesystem::path game = std::filesystem::absolute(game_arg);
     if (chdir(game.c_str()) != 0) {
         std::fprintf(stderr, "bench_match: no game directory at %s\n", game.c_str());
         return 1;
@@ -277,12 +304,14 @@ int main(int argc, char** argv)
     std::strcpy(player_name[1], "Player 2");
 
     Setup setup;
-    for (int32_t shots : {100, 0}) {
-        bench_size(400, 300, setup, shots);
-        bench_size(640, 480, setup, shots);
-        bench_size(1024, 768, setup, shots);
+    for (int32_t shots : shot_counts) {
+        for (const auto& [width, height] : sizes) {
+            bench_size(width, height, setup, shots);
+        }
     }
-    bench_sim(game);
+    if (sim) {
+        bench_sim(game);
+    }
 
     release_match_models();
     free_shot_list();

@@ -17,9 +17,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <random>
+#include <span>
 #include <vector>
 
+#include "assets/files.h"
 #include "engine/engine.h"
 #include "engine/raster.h"
 #include "engine/render.h"
@@ -239,7 +242,14 @@ int main(int argc, char** argv)
         return 1;
     }
     const size_t count = static_cast<size_t>(view_width) * view_height;
-    std::vector<uint32_t> target(count, 0);
+    // The view's memory as the game allocates it.
+    std::unique_ptr<uint32_t, decltype(&std::free)> target_memory(
+        static_cast<uint32_t*>(allocate_frame_memory(count * sizeof(uint32_t))), &std::free);
+    if (!target_memory) {
+        return 1;
+    }
+    const std::span<uint32_t> target(target_memory.get(), count);
+    std::fill(target.begin(), target.end(), 0u);
     auto* texture = static_cast<Texture*>(std::malloc(sizeof(Texture)));
     std::mt19937 rng(seed + 1);
     for (uint32_t& p : texture->pixels) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "assets/files.h"
 #include "assets/texture.h"
 #include "engine/clip.h"
 
@@ -42,7 +43,7 @@ int32_t engine_init(int32_t width, int32_t height)
         return 0;
     }
     engine.depth_buffer = static_cast<float*>(
-        std::malloc(static_cast<size_t>(width) * static_cast<size_t>(height) * sizeof(float)));
+        allocate_frame_memory(static_cast<size_t>(width) * static_cast<size_t>(height) * sizeof(float)));
     return engine.depth_buffer != nullptr ? 1 : 0;
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 // The wide spans need GCC or Clang on x86. Not on Windows: there GCC keeps
 // the stack 16-byte aligned and cannot spill 64-byte vectors safely.
@@ -79,6 +80,21 @@ Gradient gradient_of(const GradientCorners& c, float q0, float q1, float q2)
     return g;
 }
 
+// A hint to bring the cache line `ahead` entries past p in, for reading or
+// for writing. Only the address is formed, as an integer: a line past the
+// end of a buffer is fetched harmlessly, never read.
+template <int Write, class T>
+inline void prefetch_entry(T* p, ptrdiff_t ahead)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(p) + static_cast<uintptr_t>(ahead) * sizeof(T)),
+                       Write);
+#else
+    (void)p;
+    (void)ahead;
+#endif
+}
+
 // The row loop shared by both fills. Rows start at chain B's first edge;
 // each row covers the columns min(ia, ib) + 1 .. max(ia, ib) where ia, ib
 // are the chains' x divided by 65536 toward zero. `row` is started (its
@@ -109,6 +125,18 @@ inline void row_loop(uint32_t* target, Row& row)
         if (ia != ib && rows_before >= 0) {
             row.start(y, rows_before);
             rows_before = -1;
+        }
+        {
+            // The depth entries and pixels of this row's span three rows
+            // down, fetched while the rows between are filled: faces are
+            // seldom much wider at their next rows, and the lines come in
+            // well before the fill reaches them.
+            const ptrdiff_t first = 3 * stride + (ia < ib ? ia : ib) + 1;
+            const ptrdiff_t last = 3 * stride + (ia < ib ? ib : ia);
+            prefetch_entry<0>(depth, first);
+            prefetch_entry<0>(depth, last);
+            prefetch_entry<1>(pixels, first);
+            prefetch_entry<1>(pixels, last);
         }
         if (ia < ib) {
             row.fill(pixels, depth, ia + 1, ib - ia);
@@ -346,13 +374,6 @@ struct WideBlock {
     }
 };
 
-// Flattened, so that the blocks are drawn inline.
-WIDE [[gnu::flatten]] void textured_span_wide(int32_t n, uint32_t* dest, float uw, float vw, float w, float* depth,
-                             const SpanConstants& k)
-{
-    textured_span<WideBlock>(n, dest, uw, vw, w, depth, k);
-}
-
 #undef WIDE
 
 bool processor_has_avx512()
@@ -366,17 +387,14 @@ float flat_span_wide(uint32_t* dest, float* depth, int32_t n, float w, float s, 
 {
     return flat_pixels(dest, depth, n, w, s, colour);
 }
-void textured_span_wide(int32_t n, uint32_t* dest, float uw, float vw, float w, float* depth,
-                        const SpanConstants& k)
-{
-    textured_span<PlainBlock>(n, dest, uw, vw, w, depth, k);
-}
+using WideBlock = PlainBlock;
 #endif
 
+// Row fillers, sixteen pixels at a time or one at a time.
+template <bool Wide>
 struct FlatRow {
     const Face* face;
     uint32_t colour;  // unshaded, then shaded by the face's slope
-    bool wide;
     float w_row;
     float w_per_column;
     float w_per_row;
@@ -398,7 +416,7 @@ struct FlatRow {
     void fill(uint32_t* pixels, float* depth, int32_t x, int32_t n)
     {
         const float w = w_row + static_cast<float>(x) * w_per_column;
-        if (wide) {
+        if constexpr (Wide) {
             flat_span_wide(pixels + x, depth + x, n, w, w_per_column, colour);
         } else {
             flat_pixels(pixels + x, depth + x, n, w, w_per_column, colour);
@@ -420,9 +438,9 @@ SpanConstants span_constants()
     return k;
 }
 
+template <bool Wide>
 struct TexturedRow {
     const Face* face;
-    bool wide;
     SpanConstants k;
     Gradient w, uw, vw;
     float w_row, uw_row, vw_row;
@@ -453,13 +471,22 @@ struct TexturedRow {
         const float fx = static_cast<float>(x);
         const float uw_x = uw_row + fx * uw.per_column, vw_x = vw_row + fx * vw.per_column;
         const float w_x = w_row + fx * w.per_column;
-        if (wide) {
-            textured_span_wide(n, pixels + x, uw_x, vw_x, w_x, depth + x, k);
-        } else {
-            textured_span<PlainBlock>(n, pixels + x, uw_x, vw_x, w_x, depth + x, k);
-        }
+        textured_span<std::conditional_t<Wide, WideBlock, PlainBlock>>(n, pixels + x, uw_x, vw_x, w_x,
+                                                                       depth + x, k);
     }
 };
+
+// The wide fills' whole row loops are compiled for AVX-512 and flattened:
+// the spans are drawn inline, with their constants kept in registers from
+// one row to the next rather than set up again for every span.
+#if defined(VALKRON_WIDE_SPANS)
+#define WIDE_ROWS [[gnu::target("avx512f"), gnu::flatten]]
+#else
+#define WIDE_ROWS
+#endif
+WIDE_ROWS void flat_rows_wide(uint32_t* target, FlatRow<true>& row) { row_loop(target, row); }
+WIDE_ROWS void textured_rows_wide(uint32_t* target, TexturedRow<true>& row) { row_loop(target, row); }
+#undef WIDE_ROWS
 
 }  // namespace
 
@@ -469,7 +496,7 @@ namespace {
 
 // setup_edge with ceil of both corners' y already taken (each corner is
 // the end of two edges).
-int32_t make_edge(const Face& face, int32_t from, int32_t to, double first_row, double end_row, EdgeStep& out)
+inline int32_t make_edge(const Face& face, int32_t from, int32_t to, double first_row, double end_row, EdgeStep& out)
 {
     const int32_t rows = truncate_to_int(end_row - first_row);
     if (rows == 0) {
@@ -603,11 +630,17 @@ void fill_flat(const Face& face, uint32_t* target, uint32_t colour)
     if (!build_edge_chains(face) || gradient_corners(face).det == 0.0f) {
         return;
     }
-    FlatRow row{};
-    row.face = &face;
-    row.colour = colour;
-    row.wide = raster_wide_spans;
-    row_loop(target, row);
+    if (raster_wide_spans) {
+        FlatRow<true> row{};
+        row.face = &face;
+        row.colour = colour;
+        flat_rows_wide(target, row);
+    } else {
+        FlatRow<false> row{};
+        row.face = &face;
+        row.colour = colour;
+        row_loop(target, row);
+    }
 }
 
 int32_t fill_textured(const Face& face, uint32_t* target)
@@ -618,9 +651,14 @@ int32_t fill_textured(const Face& face, uint32_t* target)
     if (!build_edge_chains(face) || gradient_corners(face).det == 0.0f) {
         return 0;
     }
-    TexturedRow row{};
-    row.face = &face;
-    row.wide = raster_wide_spans;
-    row_loop(target, row);
+    if (raster_wide_spans) {
+        TexturedRow<true> row{};
+        row.face = &face;
+        textured_rows_wide(target, row);
+    } else {
+        TexturedRow<false> row{};
+        row.face = &face;
+        row_loop(target, row);
+    }
     return 1;
 }

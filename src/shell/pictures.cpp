@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "assets/files.h"
 #include "assets/texture.h"
 
 uint32_t* explosion_frames = nullptr;
@@ -16,7 +17,7 @@ uint32_t* allocate_pixels(int64_t count)
     if (count < 0) {
         return nullptr;
     }
-    return static_cast<uint32_t*>(std::malloc(static_cast<size_t>(std::max<int64_t>(count, 1)) * 4));
+    return static_cast<uint32_t*>(allocate_frame_memory(static_cast<size_t>(std::max<int64_t>(count, 1)) * 4));
 }
 
 const char* load_explosion_frames()

@@ -78,6 +78,9 @@ const Row rows[] = {
      "1 res_x=512 res_y=480 frag_limit=3 4 res_x=640 res_y=400", "89da48357a4ea9b1"},
     {"AnUnknownHeightIsIndexZero", "ResX=800\nResY=1000\n", "1:Escape 3:Down*8 4:Right", 8,
      "1 res_x=800 res_y=1000 4 res_x=512 res_y=384", "f79f0edf1e9705f8"},
+    // At rest an aeroplane stays there, coasting (player 2) or braking.
+    {"AnAeroplaneAtRestStaysThere", readme_players, "1:Escape 3:Enter 6:Delete", 12,
+     "10 mode=match p0.speed=0 p1.speed=0 11 p0.speed=0 p1.speed=0", "83b075118d7b1e02"},
     {"MatchAsInTheReadmePicture", readme_players, "@docs/match.keys", 727, "727 frame=docs/match.png", "81a7a82fac6cf48e"},
     // Hits, frag sequences with noise and explosions, the winner screen.
     {"FragsToTheWinnerScreen", "ResX=640\nResY=480\nLimit=3\nPlane.0=2\nPlane.1=0\nName.0=Ann\nName.1=Bob\n",

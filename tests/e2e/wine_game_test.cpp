@@ -25,15 +25,13 @@
 #include "platform/common/wave_clip.h"
 #include "platform/resources.h"
 #include "platform/sound.h"
-#include "wine_game_support.h"
+#include "window_session.h"
 
 namespace {
 
 std::string wine_tool(const std::string& name)
 {
-    if (have_program(name)) {
-        return name;
-    }
+    if (run_shell("command -v " + name) == 0) return name;
     const std::string debian = "/usr/lib/wine/" + name;  // where Debian's wine64 keeps them
     return access(debian.c_str(), X_OK) == 0 ? debian : "";
 }
@@ -45,13 +43,25 @@ std::string wine_tool(const std::string& name)
                         "and runs them)";                                                              \
     }
 
-// Wine's variables: the private prefix, no downloads of Mono or Gecko, the
-// trace channels asked for, and ALSA with a default output that discards
-// what it gets (DirectSoundCreate fails without any ALSA device).
-std::vector<std::string> wine_env(const std::string& alsa_conf, const std::string& debug)
+// Wine's variables for env: the private prefix, no downloads of Mono or
+// Gecko, the trace channels asked for, and ALSA with a default output that
+// discards what it gets (DirectSoundCreate fails without any ALSA device).
+std::string wine_env(const std::string& alsa_conf, const std::string& debug)
 {
-    return {"WINEPREFIX=" VALKRON_WINE_PREFIX, "WINEDLLOVERRIDES=mscoree,mshtml=", "WINEDEBUG=" + debug,
-            "ALSA_CONFIG_PATH=/usr/share/alsa/alsa.conf:" + alsa_conf};
+    return "WINEPREFIX='" VALKRON_WINE_PREFIX "' WINEDLLOVERRIDES=mscoree,mshtml= WINEDEBUG=" + debug +
+           " ALSA_CONFIG_PATH=/usr/share/alsa/alsa.conf:'" + alsa_conf + "'";
+}
+
+// The keys both players hold to fly: accelerate, turn and fire.
+const char both_players_fly[] = "Insert Left Home 1 a 3";
+
+// The left (side 0) or right half of a screenshot.
+std::vector<uint32_t> half(const Picture& p, int side)
+{
+    std::vector<uint32_t> out;
+    for (int32_t y = 0; y < p.height; ++y)
+        for (int32_t x = side * p.width / 2; x < (side + 1) * p.width / 2; ++x) out.push_back(p.at(x, y));
+    return out;
 }
 
 class Wine : public ::testing::Test {
@@ -59,82 +69,67 @@ protected:
     // The prefix is made once, by the first test that needs it.
     static void SetUpTestSuite()
     {
-        if (wine_tool("wine64").empty() || std::filesystem::exists(VALKRON_WINE_PREFIX "/system.reg")) {
-            return;
-        }
+        if (wine_tool("wine64").empty() || std::filesystem::exists(VALKRON_WINE_PREFIX "/system.reg")) return;
         ScratchDir scratch;
         std::string output;
-        const int code = run_program({wine_tool("wine64"), "wineboot", "--init"},
-                                     {"", wine_env(scratch.write("asound.conf", ""), "-all"), {"DISPLAY"}, ""},
-                                     300.0, &output);
+        const int code = run_shell("env -u DISPLAY " + wine_env(scratch.write("asound.conf", ""), "-all") +
+                                       " timeout 300 " + wine_tool("wine64") + " wineboot --init",
+                                   &output);
         EXPECT_EQ(code, 0) << output;
     }
 
     // Everything the game left running in the prefix ends with the test.
     void TearDown() override
     {
-        if (!wine_tool("wineserver").empty()) {
-            run_program({wine_tool("wineserver"), "-k"}, {"", {"WINEPREFIX=" VALKRON_WINE_PREFIX}, {}, ""}, 30.0);
-        }
+        if (!wine_tool("wineserver").empty())
+            run_shell("env WINEPREFIX='" VALKRON_WINE_PREFIX "' timeout 30 " + wine_tool("wineserver") + " -k");
     }
 
     // The zip unpacked into `unpacked`; the game's folder.
     std::string unpack()
     {
-        run_program({VALKRON_CMAKE_COMMAND, "-E", "tar", "xf", VALKRON_WINDOWS_ZIP}, {unpacked.path(), {}, {}, ""},
-                    60.0);
+        run_shell("'" VALKRON_CMAKE_COMMAND "' -E chdir '" + unpacked.path() + "' '" VALKRON_CMAKE_COMMAND
+                  "' -E tar xf '" VALKRON_WINDOWS_ZIP "'");
         return unpacked.file("Valkron");
     }
 
     // Starts valkron.exe in dir under Wine on a 1024 x 768 X server and
-    // waits for its window; from then on run.screen photographs that
+    // waits for its window; from then on run.capture photographs that
     // window. Empty when all went well.
     std::string start(const std::string& dir, const std::string& debug)
     {
-        std::string error;
-        if (!run.x.start(1024, 768, error)) {
-            return error;
-        }
-        run.screen.display = run.x.display;
-        run.screen.scratch = run.scratch.path();
-        run.log = run.scratch.file("wine.log");
+        const std::string error = run.start_x(1024, 768);
+        if (!error.empty()) return error;
         const std::string alsa = run.scratch.write("asound.conf", "pcm.!default { type null }\n");
-        std::vector<std::string> env = wine_env(alsa, debug);
-        env.push_back("DISPLAY=" + run.x.display);
-        if (!start_child(run.game, {wine_tool("wine64"), "explorer", "/desktop=valkron-test,1024x768", "valkron.exe"},
-                         {dir, env, {}, run.log})) {
+        if (!run.game.start("env -u WAYLAND_DISPLAY " + wine_env(alsa, debug) + " DISPLAY=" + run.display +
+                                " sh -c \"cd '" + dir + "' && exec " + wine_tool("wine64") +
+                                " explorer /desktop=valkron-test,1024x768 valkron.exe\"",
+                            run.scratch.file("game.log")))
             return "cannot start wine64";
+        for (const double deadline = now_seconds() + 60; now_seconds() < deadline && run.window == "root";) {
+            const std::string ids = run.x_tool("xdotool search --onlyvisible --name '^Valkron Engine 1\\.0$'");
+            if (!ids.empty() && ids.find('\n') != std::string::npos) run.window = ids.substr(0, ids.find('\n'));
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        if (!run.screen.wait_for_window(game_title, 60.0)) {
-            return "no window \"" + std::string(game_title) + "\"; Wine said: " + run.game_output();
-        }
-        std::string ids;
-        run_program({"xdotool", "search", "--onlyvisible", "--name", "^Valkron Engine 1\\.0$"},
-                    {"", {"DISPLAY=" + run.x.display}, {}, ""}, 20.0, &ids);
-        run.screen.window = ids.substr(0, ids.find('\n'));
-        return run.screen.window.empty() ? "no window id" : "";
+        return run.window == "root" ? "no window \"Valkron Engine 1.0\"; Wine said: " + run.said() : "";
     }
 
     // Types the keys (if any), then waits until a screenshot of the window
     // passes `good`; on failure the last one is kept.
-    ::testing::AssertionResult reaches(const std::string& state, const std::vector<std::string>& keys,
+    ::testing::AssertionResult reaches(const std::string& state, const std::string& keys,
                                        const std::function<bool(const Picture&)>& good, double timeout = 30.0)
     {
-        if (!keys.empty() && !run.screen.key(keys)) {
+        if (!keys.empty() && !run.key(keys))
             return ::testing::AssertionFailure() << "xdotool could not type the keys for " << state;
-        }
         Picture shot;
-        for (const double deadline = now_seconds() + timeout; now_seconds() < deadline;) {
-            if (run.screen.capture(shot) && good(shot)) {
-                return ::testing::AssertionSuccess();
-            }
-        }
+        for (const double deadline = now_seconds() + timeout; now_seconds() < deadline;)
+            if (run.capture(shot) && good(shot)) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "the window did not show \"" << state << "\" within " << timeout
-                                             << " s; last screenshot kept as " << run.screen.keep(shot, state);
+                                             << " s; last screenshot kept as " << run.keep(shot, state);
     }
 
     // ... a frame whose hash is one of the state's frames.
-    ::testing::AssertionResult reaches(const std::string& state, const std::vector<std::string>& keys,
+    ::testing::AssertionResult reaches(const std::string& state, const std::string& keys,
                                        const std::set<std::string>& frames, double timeout = 30.0)
     {
         return reaches(state, keys, [&](const Picture& shot) { return frames.count(frame_hash(shot.pixels)) > 0; },
@@ -148,16 +143,10 @@ protected:
 // A walk through the shell: each step's keys and the state they lead to,
 // which valkron-sim holds for `ticks` ticks before the next step.
 struct Step {
-    std::vector<std::string> keys;  // xdotool's names
+    std::string keys;  // xdotool's names, space-separated
     std::string state;
     int32_t ticks;
 };
-
-// valkron-sim's name of an xdotool key.
-std::string sim_key(const std::string& key)
-{
-    return key == "Return" ? "Enter" : key;
-}
 
 using StateFrames = std::map<std::string, std::set<std::string>>;
 
@@ -166,16 +155,12 @@ using StateFrames = std::map<std::string, std::set<std::string>>;
 // picture (320 x 200 in the middle), whose pixels this hash leaves out.
 std::string hash_around_picture(Picture p)
 {
-    for (int32_t y = p.height / 2 - 100; y < p.height / 2 + 100; ++y) {
+    for (int32_t y = p.height / 2 - 100; y < p.height / 2 + 100; ++y)
         std::fill_n(p.pixels.begin() + y * p.width + p.width / 2 - 160, 320, 0u);
-    }
     return frame_hash(p.pixels);
 }
 
-bool is_credits(const std::string& state)
-{
-    return state.rfind("credits", 0) == 0;
-}
+bool is_credits(const std::string& state) { return state.rfind("credits", 0) == 0; }
 
 // Runs valkron-sim through the steps (the first after `intro` ticks of the
 // intro) and gathers the hashes of each state's frames, from three ticks
@@ -186,21 +171,18 @@ StateFrames sim_states(const GameCopy& copy, int32_t intro, const std::vector<St
     std::string script;
     std::vector<std::string> args;
     std::map<int64_t, std::string> state_at;
-    for (int32_t t = 1; t < intro; ++t) {
-        state_at[t] = "intro";
-    }
+    for (int32_t t = 1; t < intro; ++t) state_at[t] = "intro";
     int32_t tick = intro;
     for (const Step& step : steps) {
-        for (const std::string& key : step.keys) {
-            script += std::to_string(tick) + " down " + sim_key(key) + "\n" + std::to_string(tick) + " up " +
-                      sim_key(key) + "\n";
+        std::istringstream keys(step.keys);
+        for (std::string key; keys >> key;) {  // valkron-sim's Enter is xdotool's Return
+            if (key == "Return") key = "Enter";
+            script += std::to_string(tick) + " down " + key + "\n" + std::to_string(tick) + " up " + key + "\n";
         }
         for (int32_t t = tick + 3; t < tick + step.ticks; ++t) {
             state_at[t] = step.state;
-            if (is_credits(step.state)) {
-                args.push_back("--png");
-                args.push_back(std::to_string(t) + ":" + copy.path("tick-" + std::to_string(t) + ".png"));
-            }
+            if (is_credits(step.state))
+                args.insert(args.end(), {"--png", std::to_string(t) + ":" + copy.path("tick-" + std::to_string(t) + ".png")});
         }
         tick += step.ticks;
     }
@@ -235,27 +217,27 @@ TEST_F(Wine, EveryScreenIsValkronSimsFrameAndExitSavesTheSettings)
 {
     SKIP_WITHOUT_WINE();
     const std::vector<Step> steps = {
-        {{"Escape"}, "menu 0", 12},
-        {{"Down"}, "menu 1", 12},
-        {{"Right"}, "menu 1 limit", 12},
-        {{"Down", "Down", "Down", "Down", "Down"}, "menu 6 limit", 12},
-        {{"Return"}, "help", 12},
-        {{"Escape"}, "menu 6 limit", 12},
-        {{"Down"}, "menu 7 limit", 12},
-        {{"Return"}, "credits", 60},
-        {{"Escape"}, "menu 7 limit", 12},
-        {{"Down"}, "menu 8 limit", 12},
-        {{"Right", "Escape"}, "menu 8 at 512 x 384", 12},
-        {{"Right", "Escape"}, "menu 8 at 640 x 400", 12},
-        {{"Right", "Escape"}, "menu 8 at 640 x 480", 12},
-        {{"Right", "Escape"}, "menu 8 at 800 x 600", 12},
-        {{"Right"}, "intro at 1024 x 768", 150},
-        {{"Escape"}, "menu 8 at 1024 x 768", 12},
-        {{"Up", "Up"}, "menu 6 at 1024 x 768", 12},
-        {{"Return"}, "help at 1024 x 768", 12},
-        {{"Escape", "Down"}, "menu 7 at 1024 x 768", 12},
-        {{"Return"}, "credits at 1024 x 768", 60},
-        {{"Escape", "Down", "Down"}, "menu 9 at 1024 x 768", 12},
+        {"Escape", "menu 0", 12},
+        {"Down", "menu 1", 12},
+        {"Right", "menu 1 limit", 12},
+        {"Down Down Down Down Down", "menu 6 limit", 12},
+        {"Return", "help", 12},
+        {"Escape", "menu 6 limit", 12},
+        {"Down", "menu 7 limit", 12},
+        {"Return", "credits", 60},
+        {"Escape", "menu 7 limit", 12},
+        {"Down", "menu 8 limit", 12},
+        {"Right Escape", "menu 8 at 512 x 384", 12},
+        {"Right Escape", "menu 8 at 640 x 400", 12},
+        {"Right Escape", "menu 8 at 640 x 480", 12},
+        {"Right Escape", "menu 8 at 800 x 600", 12},
+        {"Right", "intro at 1024 x 768", 150},
+        {"Escape", "menu 8 at 1024 x 768", 12},
+        {"Up Up", "menu 6 at 1024 x 768", 12},
+        {"Return", "help at 1024 x 768", 12},
+        {"Escape Down", "menu 7 at 1024 x 768", 12},
+        {"Return", "credits at 1024 x 768", 60},
+        {"Escape Down Down", "menu 9 at 1024 x 768", 12},
     };
     GameCopy copy;
     StateFrames frames = sim_states(copy, 150, steps);
@@ -271,8 +253,8 @@ TEST_F(Wine, EveryScreenIsValkronSimsFrameAndExitSavesTheSettings)
                                   [&](const Picture& shot) { return known.count(hash_around_picture(shot)) > 0; })
                         : reaches(step.state, step.keys, known));
     }
-    ASSERT_TRUE(run.screen.key({"Return"}));
-    EXPECT_EQ(run.ended(20.0), 0) << run.game_output();
+    ASSERT_TRUE(run.key("Return"));
+    EXPECT_EQ(run.ended(20.0), 0) << run.said();
 
     const std::string expected = "ResX=1024\nResY=768\nLimit=11\nPlane.0=0\nPlane.1=0\nName.0=Player 1\nName.1=Player 2\n";
     EXPECT_EQ(read_text_file(dir + "/settings.ini"), std::regex_replace(expected, std::regex("\n"), "\r\n"));
@@ -294,27 +276,27 @@ TEST_F(Wine, MatchFliesAndTheSoundsPlayFromTheirResources)
 {
     SKIP_WITHOUT_WINE();
     GameCopy copy;
-    StateFrames frames = sim_states(copy, 2, {{{"Escape"}, "menu 0", 12}});
+    StateFrames frames = sim_states(copy, 2, {{"Escape", "menu 0", 12}});
     ASSERT_EQ(start(unpack(), "-all,+dsound"), "");
-    ASSERT_TRUE(reaches("menu 0", {"Escape"}, frames["menu 0"]));
+    ASSERT_TRUE(reaches("menu 0", "Escape", frames["menu 0"]));
 
     // New game: the keys go down once the match shows (a new round lets
     // go of every key).
-    ASSERT_TRUE(reaches("the match", {"Return"},
+    ASSERT_TRUE(reaches("the match", "Return",
                         [&](const Picture& shot) { return !frames["menu 0"].count(frame_hash(shot.pixels)); }));
     Picture first, second;
-    ASSERT_TRUE(run.screen.key_down(both_players_fly));
+    ASSERT_TRUE(run.key(both_players_fly, "keydown"));
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    ASSERT_TRUE(run.screen.capture(first));
+    ASSERT_TRUE(run.capture(first));
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-    ASSERT_TRUE(run.screen.capture(second));
-    ASSERT_TRUE(run.screen.key_up(both_players_fly));
+    ASSERT_TRUE(run.capture(second));
+    ASSERT_TRUE(run.key(both_players_fly, "keyup"));
     EXPECT_EQ(first.width, 400);
     EXPECT_EQ(first.height, 300);
-    EXPECT_NE(half(first, 0), half(second, 0)) << run.screen.keep(second, "match");
-    EXPECT_NE(half(first, 1), half(second, 1)) << run.screen.keep(second, "match");
-    ASSERT_TRUE(reaches("menu 0 after the match", {"Escape"}, frames["menu 0"]));
-    ASSERT_TRUE(run.screen.key({"Escape"}));
+    EXPECT_NE(half(first, 0), half(second, 0)) << run.keep(second, "match");
+    EXPECT_NE(half(first, 1), half(second, 1)) << run.keep(second, "match");
+    ASSERT_TRUE(reaches("menu 0 after the match", "Escape", frames["menu 0"]));
+    ASSERT_TRUE(run.key("Escape"));
     EXPECT_EQ(run.ended(20.0), 0);
 
     // The buffers in the order of creation are the slots "#103", "#111",
@@ -331,7 +313,7 @@ TEST_F(Wine, MatchFliesAndTheSoundsPlayFromTheirResources)
     const std::regex format(R"(formattag=0x0001,chans=(\d+),samplerate=(\d+),.*bitspersamp=(\d+))");
     const std::regex call(R"((SetCurrentPosition|IDirectSoundBufferImpl_Play) \(([0-9A-F]+),([0-9A-F]+))");
     std::smatch m;
-    std::istringstream lines(run.game_output());
+    std::istringstream lines(run.said());
     for (std::string line; std::getline(lines, line);) {
         if (std::regex_search(line, m, format)) {
             pending.format = m.str(1) + " channels, " + m.str(2) + " Hz, " + m.str(3) + " bits";
@@ -348,7 +330,7 @@ TEST_F(Wine, MatchFliesAndTheSoundsPlayFromTheirResources)
             rewound[m.str(2)] = rewind && std::stoul(m.str(3), nullptr, 16) == 0;
         }
     }
-    ASSERT_EQ(buffers.size(), 5u) << "Wine said:\n" << run.game_output().substr(0, 4000);
+    ASSERT_EQ(buffers.size(), 5u) << "Wine said:\n" << run.said().substr(0, 4000);
     const char* const* names = sound_slot_resources;
     for (size_t slot = 0; slot < buffers.size(); ++slot) {
         const uint8_t* image = nullptr;

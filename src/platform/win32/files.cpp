@@ -3,6 +3,7 @@
 // backslashes and any letter case, relative to the working directory.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "assets/files.h"
@@ -88,3 +89,5 @@ std::vector<std::string> folder_entries(const std::string& folder)
     FindClose(search);
     return names;
 }
+
+void* allocate_frame_memory(size_t bytes) { return std::malloc(bytes > 0 ? bytes : 1); }
