@@ -21,7 +21,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(
   g++ cmake make pkg-config
   libgtest-dev libbenchmark-dev libpng-dev
-  libsdl2-dev libsdl2-mixer-dev
+  libsdl2-dev libsdl2-mixer-dev libenet-dev
   clang libclang-rt-14-dev
   libx11-dev xvfb xauth xdotool imagemagick x11-utils python3
 )
@@ -93,7 +93,7 @@ case "${1:-}" in
     # without the window's options.
     seeds=$root/build-fuzz/seeds
     rm -rf "$seeds"
-    mkdir -p "$seeds"/{load_scene,pictures,wave,settings,help_text,replay}
+    mkdir -p "$seeds"/{load_scene,pictures,wave,settings,help_text,replay,net_message}
     cp build/game/*/*.3ds "$seeds/load_scene/"
     if [ -d tests/corpus/3ds ]; then cp tests/corpus/3ds/* "$seeds/load_scene/"; fi
     cp build/game/*.tex build/game/*/*.tex "$seeds/pictures/"
@@ -102,6 +102,11 @@ case "${1:-}" in
     printf 'ResX=400\r\nResY=300\r\nLimit=10\r\nPlane.0=0\r\nPlane.1=0\r\nName.0=Player 1\r\nName.1=Player 2\r\nFullscreen=0\r\nWindow=800x600\r\n' \
       >"$seeds/settings/options"
     cp docs/replay.keys "$seeds/replay/"
+    # A hello, a ticks message with inputs and hashes, a bye.
+    printf 'V\001\003\061.0\003Ann\005\003\037\000\000\000\003\000\000\000\200\002\340\001' >"$seeds/net_message/hello"
+    printf 'V\002\011\000\000\000\012\000\000\000\003\001\100\000\010\000\000\000\002\001\002\003\004\005\006\007\010' \
+      >"$seeds/net_message/ticks"
+    printf 'V\003\001' >"$seeds/net_message/bye"
     for width in 0 5; do  # the first byte picks the screen width
       { printf "\\$(printf %o $width)"; cat build/game/Data/pak0.pak; } >"$seeds/help_text/pak0-$width"
     done

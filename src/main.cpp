@@ -1,12 +1,15 @@
 // The game. It reads its data files relative to the working directory.
 //
-//   valkron [--replay FILE]
+//   valkron [--replay FILE] [--host [PORT] | --join HOST[:PORT]]
 //
 // Every match it plays is saved as a replay, in replays/ beside the
 // settings in a game directory, in $XDG_DATA_HOME/valkron/replays
 // (~/.local/share/valkron/replays) when installed. --replay plays one in
 // the window, then goes on to the menu; a replay the game refuses is named
 // with the reason in one line, and the game ends with exit code 2.
+// --host waits for one opponent on UDP port PORT (41016), --join plays
+// against the machine that waits (shell/netplay.h); a port that cannot be
+// opened or a host that cannot be found is said in one line, exit code 1.
 //
 // Where it runs:
 // - In a game directory (the build's build/game, or any copy of it): the
@@ -34,6 +37,9 @@
 
 #include "assets/files.h"
 #include "platform/sdl/sdl_platform.h"
+#include "shell/net_message.h"
+#include "shell/net_window.h"
+#include "shell/netplay.h"
 #include "shell/replay.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
@@ -153,10 +159,19 @@ int main(int argc, char** argv)
     const char* replay_path = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--replay" && i + 1 < argc) {
+        const int32_t network = netplay_argument(argc, argv, i);
+        if (network < 0) {
+            return 2;
+        }
+        if (network > 0) {
+            i += network - 1;
+        } else if (arg == "--replay" && i + 1 < argc) {
             replay_path = argv[++i];
         } else if (arg != "--replay") {
-            std::fprintf(stderr, "valkron: %s: unknown argument (usage: valkron [--replay FILE])\n", argv[i]);
+            std::fprintf(stderr,
+                         "valkron: %s: unknown argument (usage: valkron [--replay FILE] [--host [PORT] | "
+                         "--join HOST[:PORT]])\n",
+                         argv[i]);
             return 2;
         }
     }
@@ -183,7 +198,18 @@ int main(int argc, char** argv)
     }
     replay_recording = !replay_folder.empty();
     read_settings();
+    if (netplay_requested()) {
+        if (replay_playing || !netplay_open_requested()) {
+            if (replay_playing) {
+                std::fprintf(stderr, "valkron: a replay and a network match do not go together\n");
+            }
+            return 1;
+        }
+        game_window_proc = netplay_window_proc;
+    }
     sdl_display_set_window_state(saved_window_state());
     sdl_display_on_window_state(keep_window_state);
-    return WinMain(nullptr, nullptr, "", 1);
+    const int32_t code = WinMain(nullptr, nullptr, "", 1);
+    netplay_close(net_bye_left);
+    return code;
 }

@@ -25,6 +25,7 @@
 #include "shell/settings.h"
 
 uint32_t* view_buffer = nullptr;
+int64_t noise_draws = 0;
 Matrix4 base_matrix;
 
 int64_t view_buffer_pixels(int32_t width, int32_t height)
@@ -95,10 +96,17 @@ Vec3 position_in_frame(const Matrix4& m, const Matrix4& camera)
 
 void fill_noise(const View& view)
 {
+    const uint32_t before = crt_rand_state();
     const size_t count = static_cast<size_t>(view.width) * static_cast<size_t>(view.height);
     for (size_t k = 0; k < count; ++k) {
         const uint32_t g = static_cast<uint32_t>(crt_rand()) & 0xFF;
         view.pixels[k] = g | (g << 8) | (g << 16);
+    }
+    if (noise_draws > 0) {
+        crt_srand(before);
+        for (int64_t k = 0; k < noise_draws; ++k) {
+            crt_rand();
+        }
     }
 }
 

@@ -15,6 +15,12 @@ extern Matrix4 base_matrix;
 // heights). Negative for a negative size.
 int64_t view_buffer_pixels(int32_t width, int32_t height);
 
+// How many numbers a dead player's noise draws from the random generator:
+// 0, one per pixel of the view; otherwise this many whatever the view, so
+// that two machines with screens of their own sizes keep one game (a
+// network match: the host's view).
+extern int64_t noise_draws;
+
 // One frame of the match: collision and death checks, flight, both views,
 // the frag sequence, present.
 void match_frame();

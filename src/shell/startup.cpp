@@ -24,6 +24,7 @@
 #include "shell/window_proc.h"
 
 Window* main_window = nullptr;
+WindowProc game_window_proc = window_proc;
 
 void release_program_resources()
 {
@@ -90,7 +91,7 @@ int32_t WinMain(void* /*instance*/, void* /*previous_instance*/, const char* /*c
     reset_program_state();
 
     // The window, 400 x 300 whatever the settings say, without cursor.
-    main_window = window_create(window_title, res_x, res_y, window_proc);
+    main_window = window_create(window_title, res_x, res_y, game_window_proc);
     if (!main_window) {
         std::fprintf(stderr, "valkron: cannot create the window\n");
         return 0;

@@ -3,10 +3,14 @@
 
 #include <cstdint>
 
+#include "platform/window.h"
+
 struct Window;
 
-// The game's one window.
+// The game's one window, and the procedure it is created with (the
+// game's own unless a network match stands in front of it).
 extern Window* main_window;
+extern WindowProc game_window_proc;
 
 // The frame timer: id 0, one WM_TIMER every 33 ms; 1 ms right after a
 // resolution change.

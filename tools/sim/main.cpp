@@ -12,6 +12,22 @@
 // While any aeroplane is computer-flown, each player of the trace carries
 // "pilot": its strength in small letters, or "human".
 //
+// Seat scripts: given --keys twice, each script flies one seat (the first
+// player 1, the second player 2) with either player's keys, and the match
+// starts at tick 1 from the seed, without intro or menu; other lines of
+// such scripts (Escape, pads) do nothing. A network match is the same with
+// one script on each machine:
+//
+//   valkron-sim --host PORT --keys FILE ...        (player 1)
+//   valkron-sim --join HOST:PORT --keys FILE ...   (player 2)
+//
+// paced at the game's 33 ms ticks (--pace MS changes it), each tick run
+// when both seats' keys for it have arrived. Both traces and the local run
+// given both scripts and the host's seed are the same, tick for tick. A
+// lost peer or games that differ end the run with a line on standard error
+// and exit code 3; at the end a line says the pace kept, the input delay
+// and the round trip. --net-version V claims another version (tests).
+//
 // --replay plays a replay as the game does: its match from the first tick,
 // with the replay's settings and seed, for the replay's ticks unless
 // --ticks says otherwise; a refused replay ends the run with its reason and
@@ -35,11 +51,14 @@
 #include "game/pilot.h"
 #include "game/weapons.h"
 #include "platform/headless.h"
+#include "platform/net.h"
 #include "platform/pads.h"
 #include "platform/window.h"
 #include "png_writer.h"
 #include "shell/key_names.h"
 #include "shell/menu.h"
+#include "shell/net_message.h"
+#include "shell/netplay.h"
 #include "shell/pads.h"
 #include "shell/replay.h"
 #include "shell/settings.h"
@@ -50,9 +69,36 @@ namespace {
 
 const char usage[] =
     "usage: valkron-sim [--ticks N] [--seed S] [--keys FILE|-] [--png TICK:PATH]... "
-    "[--trace PATH|-] [--pilot N=human|rookie|veteran|ace]... [--replay FILE] [--record FOLDER]";
+    "[--trace PATH|-] [--pilot N=human|rookie|veteran|ace]... [--replay FILE] [--record FOLDER] "
+    "[--keys FILE --keys FILE] [--host PORT | --join HOST:PORT] [--pace MS] [--net-version V]";
 
 using KeyEvent = ReplayEvent;
+
+// One seat's script: the seat's held-key flags tick by tick.
+struct SeatScript {
+    std::vector<KeyEvent> events;
+    size_t next = 0;
+    uint8_t flags = 0;
+};
+
+// The flags the script holds at tick (asked for in rising ticks).
+uint8_t seat_flags_at(uint64_t tick, void* user)
+{
+    SeatScript& script = *static_cast<SeatScript*>(user);
+    while (script.next < script.events.size() && script.events[script.next].tick <= tick) {
+        const KeyEvent& e = script.events[script.next++];
+        const uint8_t bit = e.message == WM_KEYDOWN || e.message == WM_KEYUP
+                                ? netplay_key_bit(static_cast<uint32_t>(e.wparam))
+                                : 0;
+        script.flags = static_cast<uint8_t>(e.message == WM_KEYDOWN ? script.flags | bit : script.flags & ~bit);
+    }
+    return script.flags;
+}
+
+void queue_key(int32_t down, uint32_t key)
+{
+    headless_queue_key(down, key);
+}
 
 struct PngRequest {
     uint64_t tick;
@@ -65,6 +111,9 @@ struct Options {
     bool seeded = false;
     uint32_t seed = 0;
     std::string keys;  // empty: none; "-": standard input
+    std::vector<std::string> seat_keys;  // every --keys, in order
+    bool network = false;
+    int64_t pace_ms = -1;  // -1: 33 in a network match, none otherwise
     std::vector<PngRequest> pngs;
     std::string trace;  // empty: none; "-": standard output
     int32_t pilots[2] = {-1, -1};  // -1: as the settings say
@@ -95,6 +144,14 @@ struct Run {
 
     bool failed = false;  // a bad script line met while running
     int exit_code = 0;
+
+    // Seat scripts and the network match.
+    bool seat_mode = false;
+    SeatScript seats[2];
+    uint64_t deadline_ms = 0;
+    uint32_t paced_from_ms = 0;
+    bool match_begun = false;  // the handshake is done
+    uint8_t last_flags[2] = {0, 0};
 };
 
 [[noreturn]] void fail_arguments(const char* format, ...)
@@ -108,7 +165,7 @@ struct Run {
     std::exit(2);
 }
 
-void read_key_file(Run& run, const std::string& path)
+void read_key_file(std::vector<KeyEvent>& events, const std::string& path)
 {
     FILE* file = std::fopen(path.c_str(), "r");
     if (!file) {
@@ -122,7 +179,7 @@ void read_key_file(Run& run, const std::string& path)
         uint64_t go_tick = 0;
         switch (parse_script_line(line, event, go_tick)) {
         case ScriptLine::key:
-            run.events.push_back(event);
+            events.push_back(event);
             break;
         case ScriptLine::bad:
             std::fclose(file);
@@ -136,7 +193,7 @@ void read_key_file(Run& run, const std::string& path)
     if (error) {
         fail_arguments("cannot read the key script %s", path.c_str());
     }
-    std::stable_sort(run.events.begin(), run.events.end(),
+    std::stable_sort(events.begin(), events.end(),
                      [](const KeyEvent& a, const KeyEvent& b) { return a.tick < b.tick; });
 }
 
@@ -167,6 +224,24 @@ Options parse_options(int argc, char** argv)
             options.seed = static_cast<uint32_t>(seed);
         } else if (arg == "--keys") {
             options.keys = value;
+            options.seat_keys.push_back(value);
+            if (options.seat_keys.size() > 2) {
+                fail_arguments("--keys: one script, or one for each seat");
+            }
+        } else if (arg == "--host" || arg == "--join") {
+            const int32_t taken = netplay_argument(argc, argv, i - 1);
+            if (taken != 2) {
+                fail_arguments("%s: expected %s", arg.c_str(), arg == "--host" ? "PORT" : "HOST:PORT");
+            }
+            options.network = true;
+        } else if (arg == "--pace") {
+            uint64_t pace = 0;
+            if (!parse_unsigned(value, 1000, pace)) {
+                fail_arguments("--pace: not milliseconds from 0 to 1000: %s", value);
+            }
+            options.pace_ms = static_cast<int64_t>(pace);
+        } else if (arg == "--net-version") {
+            std::snprintf(net_version, sizeof net_version, "%s", value);
         } else if (arg == "--replay") {
             options.replay = value;
         } else if (arg == "--record") {
@@ -354,6 +429,104 @@ void queue_event(const KeyEvent& e)
     }
 }
 
+// At the game's pace: waits for the tick's time; a late tick may catch up
+// two ticks, no more.
+void pace(Run& run)
+{
+    const int64_t period = run.options.pace_ms >= 0 ? run.options.pace_ms : run.options.network ? net_tick_ms : 0;
+    if (period == 0) {
+        return;
+    }
+    int64_t now = net_clock_ms();
+    if (run.deadline_ms == 0) {
+        run.deadline_ms = static_cast<uint64_t>(now);
+    }
+    if (now < static_cast<int64_t>(run.deadline_ms)) {
+        net_sleep_ms(static_cast<uint32_t>(static_cast<int64_t>(run.deadline_ms) - now));
+        now = net_clock_ms();
+    }
+    run.deadline_ms = static_cast<uint64_t>(std::max(static_cast<int64_t>(run.deadline_ms), now - 2 * period) + period);
+}
+
+// Tick 1 of seat scripts: the handshake of a network match, then the match
+// from the seed.
+bool begin_seat_match(Run& run)
+{
+    uint32_t seed = run.options.seeded ? run.options.seed : platform_clock_ms();
+    if (run.options.network) {
+        if (!netplay_open_requested()) {
+            return false;
+        }
+        const uint32_t until = net_clock_ms() + 60000;
+        int32_t done = 0;
+        while ((done = netplay_handshake(100, seed)) == 0 && net_clock_ms() < until) {
+        }
+        if (done != 1) {
+            if (done == 0) {
+                std::fprintf(stderr, "valkron-sim: no opponent within 60 seconds\n");
+            }
+            return false;
+        }
+        seed = net_seed;
+        run.paced_from_ms = net_clock_ms();
+        run.match_begun = true;
+    }
+    if (!start_match_now(seed)) {
+        std::fprintf(stderr, "valkron-sim: the aeroplanes cannot be loaded\n");
+        return false;
+    }
+    return true;
+}
+
+// A tick of seat scripts: both seats' flags (one from the wire in a
+// network match) as the seats' key messages.
+int32_t seat_tick(Run& run, uint64_t tick)
+{
+    if (tick == 1 && !begin_seat_match(run)) {
+        run.exit_code = 3;
+        return 0;
+    }
+    uint8_t flags[2] = {run.last_flags[0], run.last_flags[1]};
+    if (!run.options.network) {
+        flags[0] = seat_flags_at(tick, &run.seats[0]);
+        flags[1] = seat_flags_at(tick, &run.seats[1]);
+    } else if (net_state == net_playing) {
+        pace(run);
+        netplay_fill_local(tick, seat_flags_at, &run.seats[0]);
+        int32_t got = 0;
+        while ((got = netplay_inputs(tick, 100, flags)) == 0) {
+        }
+        if (got < 0 && net_state == net_failed) {
+            run.exit_code = 3;
+            return 0;
+        }
+        if (got < 0) {
+            flags[0] = run.last_flags[0];  // the other's match is over: on alone
+            flags[1] = run.last_flags[1];
+        }
+    }
+    run.last_flags[0] = flags[0];
+    run.last_flags[1] = flags[1];
+    netplay_press_keys(flags, queue_key);
+    return 1;
+}
+
+// The end of a network run: the pace kept, then the bye.
+void end_network(Run& run, uint64_t ticks)
+{
+    if (!run.match_begun) {
+        netplay_close(net_bye_left);
+        return;
+    }
+    const double seconds = (net_clock_ms() - run.paced_from_ms) / 1000.0;
+    std::fprintf(stderr,
+                 "valkron-sim: network match: %llu ticks in %.2f s, %.1f ticks per second, input delay %d ticks, "
+                 "round trip %u ms\n",
+                 static_cast<unsigned long long>(ticks), seconds, seconds > 0 ? ticks / seconds : 0.0,
+                 netplay_delay(), netplay_round_trip_ms());
+    netplay_close(net_bye_over);
+}
+
 int32_t begin_tick(uint64_t tick, void* user)
 {
     Run& run = *static_cast<Run*>(user);
@@ -375,9 +548,21 @@ int32_t begin_tick(uint64_t tick, void* user)
     run.sounds.clear();
     run.presented = false;
     if (tick > run.options.ticks) {
+        if (run.options.network) {
+            end_network(run, tick - 1);
+        }
         headless_queue_close();
         run.tick_ended = true;  // no tick of the game's own: no trace line
         return 0;
+    }
+    if (run.seat_mode) {
+        if (seat_tick(run, tick) == 0) {
+            netplay_close(net_bye_left);
+            headless_queue_close();
+            run.tick_ended = true;
+            return 0;
+        }
+        return 1;
     }
     if (run.live_input) {
         if (!read_live_input(run, tick)) {
@@ -409,6 +594,9 @@ int32_t begin_tick(uint64_t tick, void* user)
 void end_tick(uint64_t tick, void* user)
 {
     Run& run = *static_cast<Run*>(user);
+    if (run.options.network) {
+        netplay_tick_ran(tick);
+    }
     if (tick == run.tick && !run.tick_ended) {
         write_trace_line(run);
     }
@@ -457,8 +645,19 @@ int main(int argc, char** argv)
     run.options = parse_options(argc, argv);
     if (run.options.keys == "-") {
         run.live_input = true;
+    } else if (run.options.network || run.options.seat_keys.size() == 2) {
+        run.seat_mode = true;
+        for (size_t seat = 0; seat < run.options.seat_keys.size(); ++seat) {
+            read_key_file(run.seats[seat].events, run.options.seat_keys[seat]);
+        }
     } else if (!run.options.keys.empty()) {
-        read_key_file(run, run.options.keys);
+        read_key_file(run.events, run.options.keys);
+    }
+    if (run.options.network && (run.options.seat_keys.size() > 1 || run.options.keys == "-")) {
+        fail_arguments("a network match takes one key script file, this machine's");
+    }
+    if ((run.options.network || run.seat_mode) && !run.options.replay.empty()) {
+        fail_arguments("--replay brings its own match: no network or seat scripts with it");
     }
     static Replay replay;
     if (!run.options.replay.empty()) {
