@@ -5,6 +5,11 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 struct FramePair {
     uint32_t* a;
@@ -22,18 +27,43 @@ inline void frame_pair_release(FramePair* pair)
     *pair = {nullptr, nullptr, 0, 0, pair->draw_to_a};
 }
 
+// Memory for one frame buffer, released with std::free. On Linux a large
+// one lies on whole 2 MB pages, asked for as huge pages: the match draws
+// its views straight into the frame, a row of 1024 pixels per 4 KB page,
+// and the fills then cross far fewer address translations.
+inline void* frame_pair_memory(size_t bytes)
+{
+#if defined(__linux__)
+    constexpr size_t page = size_t{2} << 20;
+    if (bytes >= page / 2 && bytes <= SIZE_MAX - page) {
+        const size_t whole = (bytes + page - 1) / page * page;
+        void* memory = std::aligned_alloc(page, whole);
+        if (memory) {
+            madvise(memory, whole, MADV_HUGEPAGE);  // a hint: without it the pages are small
+        }
+        return memory;
+    }
+#endif
+    return std::malloc(bytes > 0 ? bytes : 1);
+}
+
 // Frees what the pair held, then allocates both buffers of width x height
 // pixels, all 0. False, with nothing held, when memory runs out.
 inline bool frame_pair_allocate(FramePair* pair, int32_t width, int32_t height)
 {
     frame_pair_release(pair);
     size_t count = size_t(width) * size_t(height);
-    pair->a = static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
-    pair->b = static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
+    if (width < 0 || height < 0 || count > SIZE_MAX / sizeof(uint32_t)) {
+        return false;
+    }
+    pair->a = static_cast<uint32_t*>(frame_pair_memory(count * sizeof(uint32_t)));
+    pair->b = static_cast<uint32_t*>(frame_pair_memory(count * sizeof(uint32_t)));
     if (!pair->a || !pair->b) {
         frame_pair_release(pair);
         return false;
     }
+    std::memset(pair->a, 0, count * sizeof(uint32_t));
+    std::memset(pair->b, 0, count * sizeof(uint32_t));
     pair->width = width;
     pair->height = height;
     return true;
