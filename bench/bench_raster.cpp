@@ -22,7 +22,7 @@
 #include <span>
 #include <vector>
 
-#include "assets/files.h"
+#include "platform/frame_memory.h"
 #include "engine/engine.h"
 #include "engine/raster.h"
 #include "engine/render.h"

@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -203,18 +202,4 @@ std::vector<std::string> folder_entries(const std::string& folder)
     }
     closedir(dir);
     return names;
-}
-
-void* allocate_frame_memory(size_t bytes)
-{
-    constexpr size_t page = size_t{2} << 20;
-    if (bytes < page / 2 || bytes > SIZE_MAX - page) {
-        return std::malloc(bytes > 0 ? bytes : 1);
-    }
-    const size_t whole = (bytes + page - 1) / page * page;
-    void* memory = std::aligned_alloc(page, whole);
-    if (memory) {
-        madvise(memory, whole, MADV_HUGEPAGE);  // a hint: without it the pages are small
-    }
-    return memory;
 }

@@ -49,9 +49,3 @@ bool save_whole_file(const std::string& path, const std::string& text);
 // The names of the folder's entries (not "." and ".."), in no set order;
 // none when it cannot be read.
 std::vector<std::string> folder_entries(const std::string& folder);
-
-// Memory for a buffer the renderer sweeps every frame (the depth buffer, the
-// view), released with std::free; null when there is not enough. On Linux
-// one of 1 MB or more is laid on whole 2 MB pages and asked for in huge
-// pages, so that sweeping it needs far fewer address translations.
-void* allocate_frame_memory(size_t bytes);

@@ -38,10 +38,9 @@ GlyphPlace glyph_place(int32_t c)
     }
 }
 
-}  // namespace
-
-void draw_glyph(int32_t x, int32_t y, int32_t width, int32_t height, char character,
-                uint32_t colour, uint32_t* buffer)
+// The glyph into a buffer whose rows lie stride pixels apart.
+void glyph_in_rows(int32_t x, int32_t y, int32_t width, int32_t height, int64_t stride,
+                   char character, uint32_t colour, uint32_t* buffer)
 {
     const Texture* font = engine.font_texture;
     if (!font || !buffer) {
@@ -60,14 +59,28 @@ void draw_glyph(int32_t x, int32_t y, int32_t width, int32_t height, char charac
             // The glyph starts one row below y; row 0 is never written.
             const int64_t row = static_cast<int64_t>(y) + 1 + j;
             if (row > 0 && row < height && texels[j] != 0) {
-                buffer[row * width + column] = colour;
+                buffer[row * stride + column] = colour;
             }
         }
     }
 }
 
+}  // namespace
+
+void draw_glyph(int32_t x, int32_t y, int32_t width, int32_t height, char character,
+                uint32_t colour, uint32_t* buffer)
+{
+    glyph_in_rows(x, y, width, height, width, character, colour, buffer);
+}
+
 void draw_text(const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
                uint32_t colour, uint32_t* buffer)
+{
+    draw_text_in_rows(text, x, y, width, height, width, colour, buffer);
+}
+
+void draw_text_in_rows(const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
+                       int32_t stride, uint32_t colour, uint32_t* buffer)
 {
     if (!text) {
         return;
@@ -78,7 +91,7 @@ void draw_text(const char* text, int32_t x, int32_t y, int32_t width, int32_t he
         if (x >= width) {
             return;
         }
-        draw_glyph(x, y, width, height, *text, colour, buffer);
+        glyph_in_rows(x, y, width, height, stride, *text, colour, buffer);
         x += 8;
     }
 }

@@ -13,3 +13,7 @@ void draw_glyph(int32_t x, int32_t y, int32_t width, int32_t height, char charac
 // A zero-terminated text on one line, 8 pixels per character.
 void draw_text(const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
                uint32_t colour, uint32_t* buffer);
+// The same in a width x height picture whose rows lie `stride` pixels apart
+// (stride >= width), such as one half of the frame.
+void draw_text_in_rows(const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
+                       int32_t stride, uint32_t colour, uint32_t* buffer);

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "assets/files.h"
 #include "assets/texture.h"
 #include "engine/clip.h"
+#include "platform/frame_memory.h"
 
 Engine engine;
 

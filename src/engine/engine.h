@@ -3,6 +3,7 @@
 // font texture and the frame buffer of the current frame.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "assets/scene.h"
@@ -52,10 +53,19 @@ struct Engine {
     float* depth_buffer;  // width * height entries of 1/z, 0 = nothing drawn
     const Texture* current_texture;
     uint32_t* frame_buffer;  // the display's memory for this frame
+    // Pixels from one row of a render target to the next; 0 when the target
+    // is width pixels wide, as it is unless a view is drawn straight into
+    // a wider frame. The depth buffer's rows are always width apart.
+    int32_t target_stride;
     RasterState raster;
 };
 
 extern Engine engine;
+
+inline ptrdiff_t engine_target_stride()
+{
+    return engine.target_stride > 0 ? engine.target_stride : engine.width;
+}
 
 // Builds the context for a render size; loads the font from "Fonts.tex".
 // Non-zero on success, 0 when the working vertices or the depth buffer

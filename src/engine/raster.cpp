@@ -107,13 +107,14 @@ inline void row_loop(uint32_t* target, Row& row)
 {
     RasterState& rs = engine.raster;
     const ptrdiff_t stride = engine.width;
+    const ptrdiff_t target_stride = engine_target_stride();
     const EdgeStep* a = rs.chain_a;
     const EdgeStep* const a_end = rs.chain_a + rs.chain_a_count;
     const EdgeStep* b = rs.chain_b;
     const EdgeStep* const b_end = rs.chain_b + rs.chain_b_count;
 
     const int32_t y = b->y;
-    uint32_t* pixels = target + y * stride;
+    uint32_t* pixels = target + y * target_stride;
     float* depth = engine.depth_buffer + y * stride;
     int32_t rows_before = 0;  // rows without a covered column, until the first
 
@@ -131,19 +132,19 @@ inline void row_loop(uint32_t* target, Row& row)
             // down, fetched while the rows between are filled: faces are
             // seldom much wider at their next rows, and the lines come in
             // well before the fill reaches them.
-            const ptrdiff_t first = 3 * stride + (ia < ib ? ia : ib) + 1;
-            const ptrdiff_t last = 3 * stride + (ia < ib ? ib : ia);
-            prefetch_entry<0>(depth, first);
-            prefetch_entry<0>(depth, last);
-            prefetch_entry<1>(pixels, first);
-            prefetch_entry<1>(pixels, last);
+            const ptrdiff_t first = (ia < ib ? ia : ib) + 1;
+            const ptrdiff_t last = ia < ib ? ib : ia;
+            prefetch_entry<0>(depth, 3 * stride + first);
+            prefetch_entry<0>(depth, 3 * stride + last);
+            prefetch_entry<1>(pixels, 3 * target_stride + first);
+            prefetch_entry<1>(pixels, 3 * target_stride + last);
         }
         if (ia < ib) {
             row.fill(pixels, depth, ia + 1, ib - ia);
         } else if (ib < ia) {
             row.fill(pixels, depth, ib + 1, ia - ib);
         }
-        pixels += stride;
+        pixels += target_stride;
         depth += stride;
         if (rows_before < 0) {
             row.next();

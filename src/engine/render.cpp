@@ -202,7 +202,7 @@ void draw_mesh(const Matrix4& model, const Matrix4& camera, const Mesh& mesh, ui
 void clear_row(uint32_t* target, int32_t row)
 {
     if (row >= 0 && row < engine.height) {
-        std::memset(target + static_cast<ptrdiff_t>(row) * engine.width, 0,
+        std::memset(target + static_cast<ptrdiff_t>(row) * engine_target_stride(), 0,
                     static_cast<size_t>(engine.width) * sizeof(uint32_t));
     }
 }
@@ -234,7 +234,7 @@ void render_mesh_scaled(const Matrix4& model, const Matrix4& camera, const Mesh&
     }
     const int32_t columns = engine.width < 2 ? engine.width : 2;
     for (int32_t y = 0; y < h; ++y) {
-        std::memset(target + static_cast<ptrdiff_t>(y) * engine.width, 0,
+        std::memset(target + static_cast<ptrdiff_t>(y) * engine_target_stride(), 0,
                     static_cast<size_t>(columns) * sizeof(uint32_t));
     }
 }

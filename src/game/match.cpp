@@ -26,6 +26,7 @@
 
 uint32_t* view_buffer = nullptr;
 int64_t noise_draws = 0;
+uint32_t* drawn_view = nullptr;
 Matrix4 base_matrix;
 
 int64_t view_buffer_pixels(int32_t width, int32_t height)
@@ -54,18 +55,24 @@ constexpr uint32_t marker_behind_colour = 0x37646F;
 constexpr int32_t frag_timer_step = 5;
 constexpr int32_t last_explosion_picture = 15;
 
-// One view being composed: view_buffer, W/2 x H pixels.
+// One view being composed, W/2 x H pixels: its half of the frame (rows W
+// apart) or view_buffer (rows W/2 apart).
 struct View {
     uint32_t* pixels;
     int32_t width;
     int32_t height;
+    int32_t stride;  // pixels from one row to the next
 };
+
+uint32_t* view_row(const View& view, int32_t y)
+{
+    return view.pixels + static_cast<size_t>(y) * static_cast<size_t>(view.stride);
+}
 
 void put_pixel(const View& view, int32_t x, int32_t y, uint32_t colour)
 {
     if (x >= 0 && x < view.width && y >= 0 && y < view.height) {
-        view.pixels[static_cast<size_t>(y) * static_cast<size_t>(view.width) +
-                    static_cast<size_t>(x)] = colour;
+        view_row(view, y)[x] = colour;
     }
 }
 
@@ -97,10 +104,12 @@ Vec3 position_in_frame(const Matrix4& m, const Matrix4& camera)
 void fill_noise(const View& view)
 {
     const uint32_t before = crt_rand_state();
-    const size_t count = static_cast<size_t>(view.width) * static_cast<size_t>(view.height);
-    for (size_t k = 0; k < count; ++k) {
-        const uint32_t g = static_cast<uint32_t>(crt_rand()) & 0xFF;
-        view.pixels[k] = g | (g << 8) | (g << 16);
+    for (int32_t y = 0; y < view.height; ++y) {
+        uint32_t* row = view_row(view, y);
+        for (int32_t x = 0; x < view.width; ++x) {
+            const uint32_t g = static_cast<uint32_t>(crt_rand()) & 0xFF;
+            row[x] = g | (g << 8) | (g << 16);
+        }
     }
     if (noise_draws > 0) {
         crt_srand(before);
@@ -201,7 +210,7 @@ void draw_explosion_sprite(const View& view, float x, float y, float z, int32_t 
         }
         const int32_t r = py - top;
         const int32_t t = static_cast<int32_t>(static_cast<float>(explosion_height * r) / b);
-        uint32_t* row = view.pixels + static_cast<size_t>(py) * static_cast<size_t>(view.width);
+        uint32_t* row = view_row(view, py);
         for (int32_t px = first_column; px < end_column; ++px) {
             if (px <= 0) {
                 continue;
@@ -248,10 +257,11 @@ void draw_instruments(const View& view, int32_t viewer, int32_t opponent)
     char text[64];
 
     std::snprintf(text, sizeof text, "%s %d frags", shown_player_name(viewer), me.frags);
-    draw_text(text, viewer == 0 ? 10 : 0, 0, view.width, view.height, hud_colour, view.pixels);
+    draw_text_in_rows(text, viewer == 0 ? 10 : 0, 0, view.width, view.height, view.stride, hud_colour,
+                      view.pixels);
     std::snprintf(text, sizeof text, "%3d %%", me.energy);
-    draw_text(text, centre_x - 22, centre_y + 36, view.width, view.height, hud_colour,
-              view.pixels);
+    draw_text_in_rows(text, centre_x - 22, centre_y + 36, view.width, view.height, view.stride,
+                      hud_colour, view.pixels);
 
     // Speed bar: 1 pixel at rest, 50 at full speed.
     for (int32_t i = 0; i < 50 && static_cast<float>(i) < me.speed + 1.0f; ++i) {
@@ -314,6 +324,41 @@ void copy_row(uint32_t* dest, const uint32_t* src, size_t n)
 #endif
 }
 
+// Every pixel of the view to 0. A view of a large frame (1 MB or more) is
+// cleared around the caches: it would only push the depth buffer out of
+// them, and the fills touch its rows only where something is drawn. A
+// smaller one stays in the caches for the fills.
+void clear_view(const View& view)
+{
+    const size_t n = static_cast<size_t>(view.width);
+    if (view.stride == view.width || n * static_cast<size_t>(view.height) < (size_t{1} << 18)) {
+        for (int32_t y = 0; y < view.height; ++y) {
+            std::memset(view_row(view, y), 0, n * sizeof(uint32_t));
+        }
+        return;
+    }
+    for (int32_t y = 0; y < view.height; ++y) {
+        uint32_t* row = view_row(view, y);
+#if defined(__SSE2__)
+        size_t i = 0;
+        for (; i < n && (reinterpret_cast<uintptr_t>(row + i) & 15) != 0; ++i) {
+            row[i] = 0;
+        }
+        for (; i + 4 <= n; i += 4) {
+            _mm_stream_si128(reinterpret_cast<__m128i*>(row + i), _mm_setzero_si128());
+        }
+        for (; i < n; ++i) {
+            row[i] = 0;
+        }
+#else
+        std::memset(row, 0, n * sizeof(uint32_t));
+#endif
+    }
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+}
+
 // Row by row into the frame: player 1 to the left half, player 2 to the
 // right half.
 void copy_to_frame(const View& view, int32_t viewer)
@@ -336,12 +381,10 @@ void copy_to_frame(const View& view, int32_t viewer)
 
 }  // namespace
 
-void draw_player_view(int32_t viewer)
+namespace {
+
+void compose_view(const View& view, int32_t viewer)
 {
-    if (!view_buffer || res_x < 2 || res_y < 1) {
-        return;
-    }
-    const View view{view_buffer, res_x / 2, res_y};
     const int32_t opponent = 1 - viewer;
     Aircraft& me = aircraft[viewer];
 
@@ -349,16 +392,13 @@ void draw_player_view(int32_t viewer)
     if (frag_timer > 0 && me.energy == 0) {
         frag_timer -= 1;
         fill_noise(view);
-        copy_to_frame(view, viewer);
         return;
     }
 
     // One clear of the depth buffer serves the opponent and the shots: the
     // stars write no depth.
     engine_clear_depth();
-    std::memset(view.pixels, 0,
-                static_cast<size_t>(view.width) * static_cast<size_t>(view.height) *
-                    sizeof(uint32_t));
+    clear_view(view);
     draw_stars(view, me.matrix);
 
     if (aircraft[opponent].explosion_frame < 1) {
@@ -370,6 +410,31 @@ void draw_player_view(int32_t viewer)
 
     process_shots(viewer);
     draw_instruments(view, viewer, opponent);
+}
+
+}  // namespace
+
+void draw_player_view(int32_t viewer)
+{
+    if (!view_buffer || res_x < 2 || res_y < 1) {
+        return;
+    }
+    const int32_t width = res_x / 2;
+    // Where the engine's size is the view's, the view is drawn straight
+    // into its half of the frame: no copy. Otherwise in view_buffer, then
+    // copied.
+    if (engine.frame_buffer && engine.width == width && engine.height == res_y) {
+        const size_t column = viewer == 0 ? 0 : static_cast<size_t>(width);
+        const View view{engine.frame_buffer + column, width, res_y, res_x};
+        drawn_view = view.pixels;
+        engine.target_stride = res_x;
+        compose_view(view, viewer);
+        engine.target_stride = 0;
+        drawn_view = nullptr;
+        return;
+    }
+    const View view{view_buffer, width, res_y, width};
+    compose_view(view, viewer);
     copy_to_frame(view, viewer);
 }
 

@@ -7,6 +7,9 @@
 
 // One player's view as the frame is composed: (res_y / 2) x res_x pixels.
 extern uint32_t* view_buffer;
+// While a view is drawn straight into the frame, its first pixel (its rows
+// engine.target_stride apart); otherwise null, and views go to view_buffer.
+extern uint32_t* drawn_view;
 // The identity; each view combines it with the viewer's inverted matrix.
 extern Matrix4 base_matrix;
 
@@ -24,5 +27,6 @@ extern int64_t noise_draws;
 // One frame of the match: collision and death checks, flight, both views,
 // the frag sequence, present.
 void match_frame();
-// Player v's view into view_buffer, then copied into its half of the frame.
+// Player v's view into its half of the frame: drawn there directly when the
+// engine's size is the view's, else into view_buffer and copied.
 void draw_player_view(int32_t viewer);

@@ -228,8 +228,8 @@ void process_shots(int32_t viewer)
         if (mesh) {
             Matrix4 r;
             matrix_multiply(inverse, shot_matrix[i], r);
-            render_mesh(shot_matrix[i], camera, shot_may_show(r, reach) ? *mesh : no_faces, view_buffer, 0,
-                        fire_texture);
+            render_mesh(shot_matrix[i], camera, shot_may_show(r, reach) ? *mesh : no_faces,
+                        drawn_view ? drawn_view : view_buffer, 0, fire_texture);
         }
         ++i;
     }

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "assets/files.h"
 #include "assets/texture.h"
+#include "platform/frame_memory.h"
 
 uint32_t* explosion_frames = nullptr;
 uint32_t menu_picture[menu_picture_width * menu_picture_height];

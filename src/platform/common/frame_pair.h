@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+
+#include "platform/frame_memory.h"
 
 struct FramePair {
     uint32_t* a;
@@ -28,12 +31,17 @@ inline bool frame_pair_allocate(FramePair* pair, int32_t width, int32_t height)
 {
     frame_pair_release(pair);
     size_t count = size_t(width) * size_t(height);
-    pair->a = static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
-    pair->b = static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
+    if (width < 0 || height < 0 || count > SIZE_MAX / sizeof(uint32_t)) {
+        return false;
+    }
+    pair->a = static_cast<uint32_t*>(allocate_frame_memory(count * sizeof(uint32_t)));
+    pair->b = static_cast<uint32_t*>(allocate_frame_memory(count * sizeof(uint32_t)));
     if (!pair->a || !pair->b) {
         frame_pair_release(pair);
         return false;
     }
+    std::memset(pair->a, 0, count * sizeof(uint32_t));
+    std::memset(pair->b, 0, count * sizeof(uint32_t));
     pair->width = width;
     pair->height = height;
     return true;

@@ -89,5 +89,3 @@ std::vector<std::string> folder_entries(const std::string& folder)
     FindClose(search);
     return names;
 }
-
-void* allocate_frame_memory(size_t bytes) { return std::malloc(bytes > 0 ? bytes : 1); }
