@@ -25,6 +25,7 @@ uint8_t held_flags = 0;      // this machine's keys, as seat flags
 uint64_t next_tick = 1;      // the lockstep tick the next frame runs
 int32_t message_left = 0;    // frames the ending's reason still shows
 bool session_seen = false;   // a session was open (settings to give back)
+bool pads_apart = false;     // the pads fly this seat through the exchange
 
 void text_line(const char* text, int32_t y)
 {
@@ -34,7 +35,7 @@ void text_line(const char* text, int32_t y)
 
 uint8_t live_flags(uint64_t, void*)
 {
-    return held_flags;
+    return static_cast<uint8_t>(held_flags | network_pad_holds());
 }
 
 void press(int32_t down, uint32_t key)
@@ -122,12 +123,29 @@ void plain_frame(Window* window)
     window_proc(window, WM_TIMER, frame_timer_id, 0);
 }
 
+// Escape, or a pad's B or Back: the other machine is told, the match left.
+void leave(Window* window)
+{
+    netplay_close(net_bye_left);
+    if (match_active == 1) {
+        window_proc(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+}
+
 }  // namespace
 
 int32_t netplay_window_proc(Window* window, uint32_t message, uintptr_t wparam, intptr_t lparam)
 {
     const bool open = net_state == net_waiting || net_state == net_playing;
     session_seen = session_seen || open;
+    if (open != pads_apart) {
+        pads_apart = open;
+        if (open) {
+            begin_network_pads();
+        } else {
+            end_replay_pads();
+        }
+    }
     switch (message) {
     case WM_TIMER:
         if (net_state == net_waiting) {
@@ -144,10 +162,7 @@ int32_t netplay_window_proc(Window* window, uint32_t message, uintptr_t wparam, 
             break;
         }
         if (wparam == VK_ESCAPE && message == WM_KEYDOWN) {
-            netplay_close(net_bye_left);
-            if (match_active == 1) {
-                window_proc(window, WM_KEYDOWN, VK_ESCAPE, 0);
-            }
+            leave(window);
             return 0;
         }
         if (const uint8_t bit = netplay_key_bit(static_cast<uint32_t>(wparam))) {
@@ -159,10 +174,15 @@ int32_t netplay_window_proc(Window* window, uint32_t message, uintptr_t wparam, 
     case WM_PADAXIS:
     case WM_PADPLUG:
     case WM_PADUNPLUG:
-        if (open) {
-            return 0;  // pads fly only in a match on one machine
+        if (!open) {
+            break;
         }
-        break;
+        // The pads' controls reach the match through the exchange; B or
+        // Back leaves as Escape does.
+        if (pad_message(message, wparam, lparam) == VK_ESCAPE) {
+            leave(window);
+        }
+        return 0;
     case WM_DESTROY:
         netplay_close(net_bye_left);
         break;

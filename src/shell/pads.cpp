@@ -284,12 +284,13 @@ void reset_pads()
 
 void pads_at_start(PadsAtStart& out)
 {
+    const PadSet& set = flying();
     out = PadsAtStart{};
-    out.lone_player = live.lone_player;
-    out.inverted[0] = live.inverted[0];
-    out.inverted[1] = live.inverted[1];
+    out.lone_player = set.lone_player;
+    out.inverted[0] = set.inverted[0];
+    out.inverted[1] = set.inverted[1];
     for (int32_t i = 0; i < pad_max; ++i) {
-        const PadState& pad = live.pads[i];
+        const PadState& pad = set.pads[i];
         PadsAtStart::Pad& start = out.pads[i];
         start.plugged = pad.plugged;
         start.player = pad.plugged ? pad.player : -1;
@@ -299,7 +300,7 @@ void pads_at_start(PadsAtStart& out)
         }
         for (int32_t control = 0; control < control_count; ++control) {
             const bool held = pad.plugged && ((pad.holds >> control) & 1) != 0;
-            const uint64_t age = held ? live.clock - pad.held_since[control] : uint64_t{pad_repeat_delay};
+            const uint64_t age = held ? set.clock - pad.held_since[control] : uint64_t{pad_repeat_delay};
             start.ages[control] = static_cast<int32_t>(std::min<uint64_t>(age, pad_repeat_delay));
         }
     }
@@ -333,6 +334,20 @@ void begin_replay_pads(const PadsAtStart& start)
         }
     }
     replaying = true;
+}
+
+void begin_network_pads()
+{
+    begin_replay_pads(PadsAtStart{});
+}
+
+uint32_t network_pad_holds()
+{
+    uint32_t holds = 0;
+    for (const PadState& pad : live.pads) {
+        holds |= pad.plugged ? pad.holds : 0u;
+    }
+    return holds;
 }
 
 void end_replay_pads()

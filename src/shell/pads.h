@@ -67,6 +67,14 @@ void pads_at_start(PadsAtStart& out);
 void begin_replay_pads(const PadsAtStart& start);
 void replay_pad_message(uint32_t message, uintptr_t wparam, intptr_t lparam);
 void end_replay_pads();
+// In a match between two machines the player's own pads fly his seat
+// through the exchange of held controls, never directly: from
+// begin_network_pads to end_replay_pads they press no controls (no pad
+// flies the match here), and network_pad_holds tells the controls they
+// hold together (bit n: control n), whichever player each would fly.
+void begin_network_pads();
+uint32_t network_pad_holds();
+
 // The settings lines "LonePad=" (1 or 2: the player a lone pad flies),
 // "PadInvert.0=" and "PadInvert.1=" (1: stick forward raises that
 // player's nose). A bad value is refused with one line on standard error

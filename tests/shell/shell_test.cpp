@@ -16,6 +16,7 @@
 #include "platform/keys.h"
 #include "scratch_dir.h"
 #include "shell/keyboard.h"
+#include "shell/pads.h"
 #include "shell/pictures.h"
 #include "shell/screens.h"
 #include "shell/settings.h"
@@ -172,3 +173,24 @@ TEST(Pictures, OnlyClearlyRedPixelsOfTheAimingMarkBecomeTransparent)
 }
 
 }  // namespace
+
+// In a match between two machines the pads give their controls to the
+// exchange and press none in the game themselves.
+TEST(Pads, InANetworkMatchThePadsHoldForTheExchangeOnly)
+{
+    reset_pads();
+    clear_controls();
+    match_active = 1;
+    begin_network_pads();
+    pad_message(WM_PADPLUG, 1, 0);
+    pad_message(WM_PADDOWN, 1, pad_a);
+    pad_message(WM_PADAXIS, 1, pad_axis_lparam(pad_trigger_right, 32767));
+    EXPECT_EQ(network_pad_holds(), (1u << control_fire) | (1u << control_accelerate));
+    EXPECT_EQ(pad_control_held(0, control_fire), 0);
+    EXPECT_EQ(pad_message(WM_PADDOWN, 1, pad_back), uint32_t{VK_ESCAPE});
+    end_replay_pads();
+    pad_message(WM_PADUP, 1, pad_a);
+    EXPECT_EQ(network_pad_holds(), 1u << control_accelerate);
+    match_active = 0;
+    reset_pads();
+}
