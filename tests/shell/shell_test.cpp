@@ -3,6 +3,7 @@
 // refuses a mode (with the cursor and the clean-up checked).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -16,6 +17,7 @@
 #include "platform/keys.h"
 #include "scratch_dir.h"
 #include "shell/keyboard.h"
+#include "shell/net_message.h"
 #include "shell/pads.h"
 #include "shell/pictures.h"
 #include "shell/screens.h"
@@ -193,4 +195,47 @@ TEST(Pads, InANetworkMatchThePadsHoldForTheExchangeOnly)
     EXPECT_EQ(network_pad_holds(), 1u << control_accelerate);
     match_active = 0;
     reset_pads();
+}
+
+// What crosses the wire: a message round-trips, and one that breaks a rule
+// is neither sent nor taken.
+TEST(NetMessage, ValidMessagesRoundTripAndOthersAreRefused)
+{
+    NetMessage hello{};
+    hello.kind = net_hello;
+    std::strcpy(hello.version, "1.0");
+    std::strcpy(hello.name, "Ann");
+    hello.plane = 5;
+    hello.pilot = 1;
+    hello.seed = 0xDEADBEEF;
+    hello.frag_limit = 3;
+    hello.screen_width = net_screen_max;
+    hello.screen_height = 1;
+    uint8_t bytes[net_message_max + 1] = {};
+    const size_t size = encode_net_message(hello, bytes);
+    ASSERT_GT(size, 0u);
+    NetMessage back{};
+    ASSERT_TRUE(decode_net_message(bytes, size, back));
+    EXPECT_EQ(std::string(back.name), "Ann");
+    EXPECT_EQ(back.seed, 0xDEADBEEF);
+    EXPECT_EQ(back.screen_width, net_screen_max);
+    EXPECT_FALSE(decode_net_message(bytes, size - 1, back));
+    EXPECT_FALSE(decode_net_message(bytes, size + 1, back));
+
+    const std::vector<std::function<void(NetMessage&)>> breaks = {
+        [](NetMessage& m) { m.screen_width = net_screen_max + 1; },
+        [](NetMessage& m) { m.screen_height = 0; },
+        [](NetMessage& m) { m.screen_height = net_screen_max + 1; },
+        [](NetMessage& m) { m.plane = plane_count; },
+        [](NetMessage& m) { m.frag_limit = 0; },
+        [](NetMessage& m) { m.name[0] = '\n'; },
+        [](NetMessage& m) { m = NetMessage{}; m.kind = net_bye; m.reason = net_bye_reason_count; },
+        [](NetMessage& m) { m = NetMessage{}; m.kind = net_ticks; m.input_count = 1; m.inputs[0] = 0x80; },
+        [](NetMessage& m) { m = NetMessage{}; m.kind = net_ticks; m.hash_count = net_hashes_max + 1; },
+    };
+    for (size_t i = 0; i < breaks.size(); ++i) {
+        NetMessage broken = hello;
+        breaks[i](broken);
+        EXPECT_EQ(encode_net_message(broken, bytes), 0u) << "rule " << i;
+    }
 }
