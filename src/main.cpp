@@ -80,13 +80,13 @@ std::string installed_data_folder()
     return folder + "/../share/valkron";
 }
 
-// $XDG_CONFIG_HOME/valkron, or ~/.config/valkron; empty when neither the
-// variable (an absolute path) nor a home folder is known.
-std::string user_settings_folder()
+// $VARIABLE/below, or ~/fallback/below, as the XDG base folders go; empty
+// when neither the variable (an absolute path) nor a home folder is known.
+std::string xdg_folder(const char* variable, const char* fallback, const char* below)
 {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/') {
-        return std::string(config) + "/valkron";
+    const char* base = std::getenv(variable);
+    if (base && base[0] == '/') {
+        return std::string(base) + "/" + below;
     }
     const char* home = std::getenv("HOME");
     if (!home || home[0] != '/') {
@@ -96,26 +96,19 @@ std::string user_settings_folder()
     if (!home || home[0] != '/') {
         return "";
     }
-    return std::string(home) + "/.config/valkron";
+    return std::string(home) + "/" + fallback + "/" + below;
 }
 
-// $XDG_DATA_HOME/valkron/replays, or ~/.local/share/valkron/replays; empty
-// when neither is known.
+// $XDG_CONFIG_HOME/valkron, or ~/.config/valkron.
+std::string user_settings_folder()
+{
+    return xdg_folder("XDG_CONFIG_HOME", ".config", "valkron");
+}
+
+// $XDG_DATA_HOME/valkron/replays, or ~/.local/share/valkron/replays.
 std::string user_replay_folder()
 {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && data[0] == '/') {
-        return std::string(data) + "/valkron/replays";
-    }
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') {
-        const passwd* user = getpwuid(getuid());
-        home = user ? user->pw_dir : nullptr;
-    }
-    if (!home || home[0] != '/') {
-        return "";
-    }
-    return std::string(home) + "/.local/share/valkron/replays";
+    return xdg_folder("XDG_DATA_HOME", ".local/share", "valkron/replays");
 }
 
 bool same_folder(const std::string& a, const std::string& b)
