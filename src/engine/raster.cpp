@@ -477,17 +477,6 @@ struct TexturedRow {
     }
 };
 
-// The wide fills' whole row loops are compiled for AVX-512 and flattened:
-// the spans are drawn inline, with their constants kept in registers from
-// one row to the next rather than set up again for every span.
-#if defined(VALKRON_WIDE_SPANS)
-#define WIDE_ROWS [[gnu::target("avx512f"), gnu::flatten]]
-#else
-#define WIDE_ROWS
-#endif
-WIDE_ROWS void flat_rows_wide(uint32_t* target, FlatRow<true>& row) { row_loop(target, row); }
-WIDE_ROWS void textured_rows_wide(uint32_t* target, TexturedRow<true>& row) { row_loop(target, row); }
-#undef WIDE_ROWS
 
 }  // namespace
 
@@ -621,22 +610,55 @@ uint32_t shade_colour(uint32_t colour, float factor)
            channel(colour & 0xFFu);
 }
 
+namespace {
+
+inline bool face_has_rows(const Face& face)
+{
+    return face_fits_target(face) && build_edge_chains(face) && gradient_corners(face).det != 0.0f;
+}
+
+// The wide fills are compiled for AVX-512 and flattened, from the face's
+// tests to the last span: the spans are drawn inline, with their constants
+// kept in registers from one row to the next rather than set up again for
+// every span, and the edges' set-up uses the processor's own rounding.
+#if defined(VALKRON_WIDE_SPANS)
+#define WIDE_ROWS [[gnu::target("avx512f"), gnu::flatten]]
+#else
+#define WIDE_ROWS
+#endif
+WIDE_ROWS void flat_face_wide(const Face& face, uint32_t* target, uint32_t colour)
+{
+    if (face_has_rows(face)) {
+        FlatRow<true> row{};
+        row.face = &face;
+        row.colour = colour;
+        row_loop(target, row);
+    }
+}
+WIDE_ROWS int32_t textured_face_wide(const Face& face, uint32_t* target)
+{
+    if (!face_has_rows(face)) {
+        return 0;
+    }
+    TexturedRow<true> row{};
+    row.face = &face;
+    row_loop(target, row);
+    return 1;
+}
+#undef WIDE_ROWS
+
+}  // namespace
+
 // Both fills test the face's screen area before the rows (det is cheap);
 // the gradients wait for the first covered row.
 void fill_flat(const Face& face, uint32_t* target, uint32_t colour)
 {
-    if (!target || !engine.depth_buffer || !face_fits_target(face)) {
-        return;
-    }
-    if (!build_edge_chains(face) || gradient_corners(face).det == 0.0f) {
+    if (!target || !engine.depth_buffer) {
         return;
     }
     if (raster_wide_spans) {
-        FlatRow<true> row{};
-        row.face = &face;
-        row.colour = colour;
-        flat_rows_wide(target, row);
-    } else {
+        flat_face_wide(face, target, colour);
+    } else if (face_has_rows(face)) {
         FlatRow<false> row{};
         row.face = &face;
         row.colour = colour;
@@ -646,20 +668,17 @@ void fill_flat(const Face& face, uint32_t* target, uint32_t colour)
 
 int32_t fill_textured(const Face& face, uint32_t* target)
 {
-    if (!target || !engine.depth_buffer || !engine.current_texture || !face_fits_target(face)) {
-        return 0;
-    }
-    if (!build_edge_chains(face) || gradient_corners(face).det == 0.0f) {
+    if (!target || !engine.depth_buffer || !engine.current_texture) {
         return 0;
     }
     if (raster_wide_spans) {
-        TexturedRow<true> row{};
-        row.face = &face;
-        textured_rows_wide(target, row);
-    } else {
-        TexturedRow<false> row{};
-        row.face = &face;
-        row_loop(target, row);
+        return textured_face_wide(face, target);
     }
+    if (!face_has_rows(face)) {
+        return 0;
+    }
+    TexturedRow<false> row{};
+    row.face = &face;
+    row_loop(target, row);
     return 1;
 }

@@ -1,5 +1,6 @@
 #include "engine/render.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -54,10 +55,11 @@ bool engine_ready()
 // faces share it: its distances' signs against the four frustum planes
 // (bit p of `inside` when the distance to plane p is >= 0, of `outside`
 // when it is <= 0, as clip_face counts them) and, once a face inside the
-// frustum needs it, its projection.
+// frustum needs it, its projection and the first pixel row at or below it.
 struct CameraVertex {
     Vertex camera;
     Vertex screen;
+    float row;
     uint32_t inside, outside;
     bool projected;
 };
@@ -68,11 +70,11 @@ std::vector<CameraVertex> camera_vertices;  // grows to the largest mesh drawn
 inline int32_t vertex_index(const Mesh& mesh, const Vertex* v)
 {
     const auto at = reinterpret_cast<uintptr_t>(v), first = reinterpret_cast<uintptr_t>(mesh.vertices);
-    if (!mesh.vertices || at < first || (at - first) % sizeof(Vertex) != 0) {
-        return -1;
-    }
     const uintptr_t index = (at - first) / sizeof(Vertex);
-    return index < static_cast<uintptr_t>(mesh.vertex_count) ? static_cast<int32_t>(index) : -1;
+    return mesh.vertices && at >= first && index < static_cast<uintptr_t>(mesh.vertex_count) &&
+                   mesh.vertices + index == v
+               ? static_cast<int32_t>(index)
+               : -1;
 }
 
 void draw_mesh(const Matrix4& model, const Matrix4& camera, const Mesh& mesh, uint32_t* target,
@@ -126,10 +128,8 @@ void draw_mesh(const Matrix4& model, const Matrix4& camera, const Mesh& mesh, ui
             const int32_t i = vertex_index(mesh, face.corner[k]);
             if (i < 0) {
                 cached = false;
-                transform(*face.corner[k], *work[k]);
             } else {
                 corner[k] = &camera_vertices[static_cast<size_t>(i)];
-                *work[k] = corner[k]->camera;
             }
         }
         if (cached) {
@@ -138,6 +138,8 @@ void draw_mesh(const Matrix4& model, const Matrix4& camera, const Mesh& mesh, ui
             if (all_inside == 15u) {
                 // A face inside the frustum with a corner within 0.1 of the
                 // eye is skipped, as such a piece of a clipped face is.
+                Face screen;
+                screen.material = -1;
                 bool drawable = true;
                 for (int k = 0; k < 3; ++k) {
                     CameraVertex& c = *corner[k];
@@ -146,19 +148,31 @@ void draw_mesh(const Matrix4& model, const Matrix4& camera, const Mesh& mesh, ui
                         break;
                     }
                     if (!c.projected) {
-                        c.screen = c.camera;
-                        project(c.screen, focal_x, focal_y, half_width, half_height);
+                        Vertex v = c.camera;
+                        project(v, focal_x, focal_y, half_width, half_height);
+                        c.screen = v;
+                        c.row = std::ceil(v.y);
                         c.projected = true;
                     }
-                    *work[k] = c.screen;
+                    screen.corner[k] = &c.screen;
                 }
-                if (drawable) {
-                    draw_face(engine.work_face, target, colour, texture);
+                // A face whose corners share their first row crosses no
+                // row's centre and fills nothing: most faces of a distant
+                // shot.
+                if (drawable && !(corner[0]->row == corner[1]->row && corner[1]->row == corner[2]->row)) {
+                    draw_face(screen, target, colour, texture);
                 }
                 continue;
             }
             if ((all_outside & ~all_inside) != 0) {
                 continue;  // wholly outside a plane
+            }
+        }
+        for (int k = 0; k < 3; ++k) {
+            if (corner[k]) {
+                *work[k] = corner[k]->camera;
+            } else {
+                transform(*face.corner[k], *work[k]);
             }
         }
         const int32_t result = clip_face(engine.work_face, engine.frustum, pieces);
