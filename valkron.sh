@@ -64,13 +64,13 @@ sanitized() {
 case "${1:-}" in
   play)
     install_missing
-    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALKRON_WINDOWS_BUILD="$root/build-windows"
     cd build/game
     exec ../valkron
     ;;
   test)
     install_missing
-    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALKRON_WINDOWS_BUILD="$root/build-windows"
     ctest --test-dir build --output-on-failure -j "$jobs" -LE wine
     ;;
   sanitize)
@@ -86,7 +86,7 @@ case "${1:-}" in
   fuzz)
     install_missing
     seconds=${2:-60}
-    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo  # its game data seeds the corpora
+    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALKRON_WINDOWS_BUILD="$root/build-windows"  # its game data seeds the corpora
     build_tree build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALKRON_FUZZ=ON \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
     # The seeds: the generator's own files, and settings files with and
@@ -132,7 +132,7 @@ case "${1:-}" in
     # The game data and the five WAVE files come from the Linux build's
     # generator; the cross build compiles the game around them.
     if [ ! -f build/CMakeCache.txt ]; then
-      cmake -S "$root" -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+      cmake -S "$root" -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALKRON_WINDOWS_BUILD="$root/build-windows" >/dev/null
     fi
     cmake --build build -j "$jobs" --target game_data
     build_tree build-windows -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \

@@ -1,11 +1,11 @@
-// The Windows game under Wine: valkron.exe, unpacked from the zip that
-// ./valkron.sh windows makes, in a Wine virtual desktop on a private X
-// server, so that DirectDraw's exclusive mode and its mode changes have a
-// screen to change. The game's own window, photographed alone, is its
+// The Windows game under Wine: valkron.exe, unpacked from the zip of a
+// Windows build (tests/e2e/CMakeLists.txt says which), in a Wine virtual
+// desktop on a private X server, so that DirectDraw's exclusive mode and
+// its mode changes have a screen to change. The game's own window, photographed alone, is its
 // frame 1:1. Keys come through xdotool; every screen must be, pixel for
-// pixel, a frame valkron-sim presents for the same keys. The sound is
-// followed through Wine's dsound trace channel, with ALSA writing to
-// nowhere.
+// pixel, a frame valkron-sim presents for the same keys (or the same
+// replay). The sound is followed through Wine's dsound trace channel, with
+// ALSA writing to nowhere.
 //
 // The screens are matched by the trace's frame hash: a screenshot must
 // hash like one of the frames valkron-sim presented between two keys (the
@@ -96,14 +96,14 @@ protected:
     // Starts valkron.exe in dir under Wine on a 1024 x 768 X server and
     // waits for its window; from then on run.capture photographs that
     // window. Empty when all went well.
-    std::string start(const std::string& dir, const std::string& debug)
+    std::string start(const std::string& dir, const std::string& debug, const std::string& arguments = "")
     {
         const std::string error = run.start_x(1024, 768);
         if (!error.empty()) return error;
         const std::string alsa = run.scratch.write("asound.conf", "pcm.!default { type null }\n");
         if (!run.game.start("env -u WAYLAND_DISPLAY " + wine_env(alsa, debug) + " DISPLAY=" + run.display +
                                 " sh -c \"cd '" + dir + "' && exec " + wine_tool("wine64") +
-                                " explorer /desktop=valkron-test,1024x768 valkron.exe\"",
+                                " explorer /desktop=valkron-test,1024x768 valkron.exe" + arguments + "\"",
                             run.scratch.file("game.log")))
             return "cannot start wine64";
         for (const double deadline = now_seconds() + 60; now_seconds() < deadline && run.window == "root";) {
@@ -344,4 +344,19 @@ TEST_F(Wine, MatchFliesAndTheSoundsPlayFromTheirResources)
     }
     EXPECT_GE(buffers[sound_menu_choice].starts, 1) << "the menu choice";
     EXPECT_GE(buffers[sound_shot].starts, 5) << "the shots of held fire";
+}
+
+// A replay named on the command line plays in the window: valkron-sim's
+// frames of the same match.
+TEST_F(Wine, AReplayNamedOnTheCommandLinePlays)
+{
+    SKIP_WITHOUT_WINE();
+    GameCopy copy;
+    std::set<std::string> frames;
+    std::istringstream trace(copy.trace({"--replay", VALKRON_SOURCE_DIR "/docs/replay.keys", "--ticks", "296"}));
+    for (std::string line; std::getline(trace, line);) frames.insert(trace_field(line, "frame"));
+    const std::string dir = unpack();
+    std::filesystem::copy_file(VALKRON_SOURCE_DIR "/docs/replay.keys", dir + "/match.keys");
+    ASSERT_EQ(start(dir, "-all", " --replay match.keys"), "");
+    EXPECT_TRUE(reaches("the replay", {}, frames, 20.0));
 }

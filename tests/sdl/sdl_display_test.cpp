@@ -4,6 +4,7 @@
 // and recovery.
 #include "platform/display.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sharp_scale.h"
 #include "platform/window.h"
 #include "sdl_test_env.h"
 
@@ -182,4 +183,23 @@ TEST_F(SdlDisplay, TheWindowRemembersAltEnterAndTheSizeThePlayerGaveIt)
     uint32_t* pixels = nullptr;
     EXPECT_EQ(display_lock_frame(&pixels), 0);
     EXPECT_NE(display_init(window, 400, 300), 0);
+}
+
+TEST(SharpScale, AScalerKeptForAnotherSizeDrawsAsANewOne)
+{
+    // Each of the four sizes changed alone, from the same first size.
+    const int32_t first[4] = {400, 300, 1000, 700};
+    for (int32_t changed = 0; changed < 4; ++changed) {
+        int32_t size[4] = {first[0], first[1], first[2], first[3]};
+        size[changed] += changed < 2 ? -80 : 120;
+        std::vector<uint32_t> kept_out(size_t(size[2]) * size[3]), fresh_out(kept_out.size());
+        std::vector<uint32_t> scratch(size_t(first[2]) * first[3]);
+        SharpScaler kept, fresh;
+        sharp_scale(kept, pattern(first[0], first[1]).data(), first[0], first[1], scratch.data(), first[2], first[2],
+                    first[3]);
+        const std::vector<uint32_t> frame = pattern(size[0], size[1]);
+        sharp_scale(kept, frame.data(), size[0], size[1], kept_out.data(), size[2], size[2], size[3]);
+        sharp_scale(fresh, frame.data(), size[0], size[1], fresh_out.data(), size[2], size[2], size[3]);
+        EXPECT_EQ(kept_out, fresh_out) << "size " << changed << " changed";
+    }
 }

@@ -197,6 +197,39 @@ TEST(Pads, InANetworkMatchThePadsHoldForTheExchangeOnly)
     reset_pads();
 }
 
+// A stick counts past the dead zone only; a button or an axis the pads do
+// not have changes nothing, not even how long a control has been held.
+TEST(Pads, TheDeadZoneHoldsNothingAndUnknownInputsChangeNothing)
+{
+    reset_pads();
+    PadsAtStart start{};
+    pads_at_start(start);
+    for (const PadsAtStart::Pad& pad : start.pads) {
+        EXPECT_EQ(pad.player, -1);
+    }
+    pad_message(WM_PADPLUG, 1, 0);
+    EXPECT_EQ(pad_message(WM_PADAXIS, 1, pad_axis_lparam(pad_left_y, pad_dead_zone)), 0u);
+    EXPECT_EQ(pad_message(WM_PADAXIS, 1, pad_axis_lparam(pad_left_y, pad_dead_zone + 1)), uint32_t{VK_DOWN});
+    EXPECT_EQ(pad_message(WM_PADAXIS, 1, pad_axis_lparam(pad_left_y, 0)), 0u);
+    EXPECT_EQ(pad_message(WM_PADAXIS, 1, pad_axis_lparam(pad_left_y, -pad_dead_zone)), 0u);
+    EXPECT_EQ(pad_message(WM_PADAXIS, 1, pad_axis_lparam(pad_left_y, -pad_dead_zone - 1)), uint32_t{VK_UP});
+
+    match_active = 1;
+    pad_message(WM_PADDOWN, 1, pad_a);
+    for (int32_t t = 0; t < 5; ++t) {
+        pads_tick();
+    }
+    PadsAtStart before{}, after{};
+    pads_at_start(before);
+    EXPECT_EQ(pad_message(WM_PADAXIS, 1, pad_axis_lparam(pad_axis_count, 0)), 0u);
+    EXPECT_EQ(pad_message(WM_PADDOWN, 1, pad_button_count), 0u);
+    pads_at_start(after);
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+    match_active = 0;
+    clear_controls();
+    reset_pads();
+}
+
 // What crosses the wire: a message round-trips, and one that breaks a rule
 // is neither sent nor taken.
 TEST(NetMessage, ValidMessagesRoundTripAndOthersAreRefused)
