@@ -617,6 +617,29 @@ inline bool face_has_rows(const Face& face)
     return face_fits_target(face) && build_edge_chains(face) && gradient_corners(face).det != 0.0f;
 }
 
+template <bool Wide>
+inline void flat_face(const Face& face, uint32_t* target, uint32_t colour)
+{
+    if (face_has_rows(face)) {
+        FlatRow<Wide> row{};
+        row.face = &face;
+        row.colour = colour;
+        row_loop(target, row);
+    }
+}
+
+template <bool Wide>
+inline int32_t textured_face(const Face& face, uint32_t* target)
+{
+    if (!face_has_rows(face)) {
+        return 0;
+    }
+    TexturedRow<Wide> row{};
+    row.face = &face;
+    row_loop(target, row);
+    return 1;
+}
+
 // The wide fills are compiled for AVX-512 and flattened, from the face's
 // tests to the last span: the spans are drawn inline, with their constants
 // kept in registers from one row to the next rather than set up again for
@@ -628,23 +651,9 @@ inline bool face_has_rows(const Face& face)
 #endif
 WIDE_ROWS void flat_face_wide(const Face& face, uint32_t* target, uint32_t colour)
 {
-    if (face_has_rows(face)) {
-        FlatRow<true> row{};
-        row.face = &face;
-        row.colour = colour;
-        row_loop(target, row);
-    }
+    flat_face<true>(face, target, colour);
 }
-WIDE_ROWS int32_t textured_face_wide(const Face& face, uint32_t* target)
-{
-    if (!face_has_rows(face)) {
-        return 0;
-    }
-    TexturedRow<true> row{};
-    row.face = &face;
-    row_loop(target, row);
-    return 1;
-}
+WIDE_ROWS int32_t textured_face_wide(const Face& face, uint32_t* target) { return textured_face<true>(face, target); }
 #undef WIDE_ROWS
 
 }  // namespace
@@ -658,11 +667,8 @@ void fill_flat(const Face& face, uint32_t* target, uint32_t colour)
     }
     if (raster_wide_spans) {
         flat_face_wide(face, target, colour);
-    } else if (face_has_rows(face)) {
-        FlatRow<false> row{};
-        row.face = &face;
-        row.colour = colour;
-        row_loop(target, row);
+    } else {
+        flat_face<false>(face, target, colour);
     }
 }
 
@@ -671,14 +677,5 @@ int32_t fill_textured(const Face& face, uint32_t* target)
     if (!target || !engine.depth_buffer || !engine.current_texture) {
         return 0;
     }
-    if (raster_wide_spans) {
-        return textured_face_wide(face, target);
-    }
-    if (!face_has_rows(face)) {
-        return 0;
-    }
-    TexturedRow<false> row{};
-    row.face = &face;
-    row_loop(target, row);
-    return 1;
+    return raster_wide_spans ? textured_face_wide(face, target) : textured_face<false>(face, target);
 }
