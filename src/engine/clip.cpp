@@ -78,7 +78,7 @@ void plane_from_points(Plane& plane, float x1, float y1, float z1, float x2, flo
     plane.d = -(plane.a * x1 + plane.b * y1 + plane.c * z1);
 }
 
-void frustum_build(Plane* frustum[4], float extent_x, float extent_y, float focal_x, float focal_y)
+bool frustum_build(Plane* (&frustum)[4], float extent_x, float extent_y, float focal_x, float focal_y)
 {
     // Tangents of the half opening angles.
     const float hx = extent_x / (focal_x + focal_x);
@@ -89,7 +89,7 @@ void frustum_build(Plane* frustum[4], float extent_x, float extent_y, float foca
     for (int k = 0; k < 4; ++k) {
         auto* plane = static_cast<Plane*>(std::malloc(sizeof(Plane)));
         if (!plane) {
-            return;
+            return false;
         }
         switch (k) {
         case 0:  // right: x <= hx * z
@@ -107,6 +107,7 @@ void frustum_build(Plane* frustum[4], float extent_x, float extent_y, float foca
         }
         frustum[k] = plane;
     }
+    return true;
 }
 
 void edge_intersect(Vertex& out, const Vertex& from, const Vertex& to, const Plane& plane)

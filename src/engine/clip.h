@@ -33,8 +33,9 @@ inline float signed_distance(const Plane& p, const Vertex& v)
 void plane_from_points(Plane& plane, float x1, float y1, float z1, float x2, float y2, float z2,
                        float x3, float y3, float z3);
 
-// Creates the four planes (right, left, top, bottom) through the eye.
-void frustum_build(Plane* frustum[4], float extent_x, float extent_y, float focal_x, float focal_y);
+// Creates the four planes (right, left, top, bottom) through the eye; false
+// when one could not be allocated (those not made are null).
+bool frustum_build(Plane* (&frustum)[4], float extent_x, float extent_y, float focal_x, float focal_y);
 
 // 0 = dropped, 1 = inside (out holds the face unchanged), 2 = clipped (out
 // holds the pieces, whose vertices come from the clip pool). A piece lying

@@ -26,9 +26,9 @@ int32_t engine_init(int32_t width, int32_t height)
 
     // The frustum keeps projected geometry one pixel inside the left and
     // right edges and two pixels inside the top and bottom edges.
-    frustum_build(engine.frustum, static_cast<float>(width) - 2.0f,
-                  static_cast<float>(height) - 4.0f, static_cast<float>(engine.focal_x),
-                  static_cast<float>(engine.focal_y));
+    const bool frustum_built =
+        frustum_build(engine.frustum, static_cast<float>(width) - 2.0f, static_cast<float>(height) - 4.0f,
+                      static_cast<float>(engine.focal_x), static_cast<float>(engine.focal_y));
 
     for (int k = 0; k < 3; ++k) {
         engine.work_vertices[k] = static_cast<Vertex*>(std::calloc(1, sizeof(Vertex)));
@@ -39,7 +39,8 @@ int32_t engine_init(int32_t width, int32_t height)
     }
     engine.work_face.material = -1;
 
-    if (width <= 0 || height <= 0) {
+    // The depth buffer comes last: where it is, the whole context is.
+    if (!frustum_built || width <= 0 || height <= 0) {
         return 0;
     }
     engine.depth_buffer = static_cast<float*>(
@@ -67,7 +68,7 @@ void engine_release()
 
 void engine_clear_depth()
 {
-    if (engine.depth_buffer && engine.width > 0 && engine.height > 0) {
+    if (engine.depth_buffer) {
         std::memset(engine.depth_buffer, 0,
                     static_cast<size_t>(engine.width) * static_cast<size_t>(engine.height) *
                         sizeof(float));
@@ -76,7 +77,7 @@ void engine_clear_depth()
 
 void engine_fill_depth(float value)
 {
-    if (!engine.depth_buffer || engine.width <= 0 || engine.height <= 0) {
+    if (!engine.depth_buffer) {
         return;
     }
     const size_t count = static_cast<size_t>(engine.width) * static_cast<size_t>(engine.height);

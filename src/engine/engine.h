@@ -50,7 +50,9 @@ struct Engine {
     Plane* frustum[4];  // right, left, top, bottom
     Face work_face;     // its corners are always the work_vertices
     Vertex* work_vertices[3];
-    float* depth_buffer;  // width * height entries of 1/z, 0 = nothing drawn
+    // width * height entries of 1/z, 0 = nothing drawn; made last, so while
+    // it is there the whole context is (nothing is drawn without it).
+    float* depth_buffer;
     const Texture* current_texture;
     uint32_t* frame_buffer;  // the display's memory for this frame
     // Pixels from one row of a render target to the next; 0 when the target

@@ -33,24 +33,6 @@ inline void draw_face(const Face& face, uint32_t* target, uint32_t colour, const
     }
 }
 
-bool engine_ready()
-{
-    if (!engine.depth_buffer || engine.width <= 0 || engine.height <= 0) {
-        return false;
-    }
-    for (int k = 0; k < 3; ++k) {
-        if (!engine.work_vertices[k]) {
-            return false;
-        }
-    }
-    for (const Plane* plane : engine.frustum) {
-        if (!plane) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // A vertex of the mesh in camera space, made once per call however many
 // faces share it: its distances' signs against the four frustum planes
 // (bit p of `inside` when the distance to plane p is >= 0, of `outside`
@@ -227,7 +209,7 @@ void render_mesh(const Matrix4& model, const Matrix4& camera, const Mesh& mesh, 
                  uint32_t colour, const Texture* texture)
 {
     // u x 256.0 is exact in float, so the float product equals the double one.
-    if (!target || !engine_ready()) {
+    if (!target || !engine.depth_buffer) {
         return;
     }
     draw_mesh(model, camera, mesh, target, colour, texture, 256.0f);
@@ -238,7 +220,7 @@ void render_mesh_scaled(const Matrix4& model, const Matrix4& camera, const Mesh&
                         uint32_t* target, uint32_t colour, const Texture* texture,
                         float mapping_scale)
 {
-    if (!target || !engine_ready()) {
+    if (!target || !engine.depth_buffer) {
         return;
     }
     draw_mesh(model, camera, mesh, target, colour, texture, mapping_scale);

@@ -15,7 +15,7 @@ namespace {
 
 struct PadState {
     int32_t plugged;
-    int32_t player;  // -1: flies nobody
+    int32_t player = -1;  // -1: flies nobody
     uint32_t buttons;  // bit per button
     int32_t axes[pad_axis_count];
     uint32_t holds;  // bit per control: what the pad holds of its player's
@@ -42,13 +42,7 @@ PadSet& flying()
     return replaying ? replayed : live;
 }
 
-void clear_set(PadSet& set)
-{
-    set = PadSet{};
-    for (PadState& pad : set.pads) {
-        pad.player = -1;
-    }
-}
+void clear_set(PadSet& set) { set = PadSet{}; }
 
 const uint32_t arrow_keys[4] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT};
 
