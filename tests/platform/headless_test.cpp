@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/common/frame_timer.h"
+#include "platform/common/message_queue.h"
 #include "platform/display.h"
 #include "platform/headless.h"
 #include "platform/sound.h"
@@ -98,10 +99,15 @@ TEST_F(Headless, SendIsSynchronousAndOnlyACloseDestroys)
     EXPECT_EQ(window_default_proc(window, WM_KEYDOWN, 'A', 0), 0);
     EXPECT_EQ(window_send_message(window, WM_TIMER, 3, 0), 0);
     EXPECT_EQ(events, (std::vector<std::string>{"timer 3"}));
+    int another = 0;  // a message for some other window stays queued
+    Window* const other = reinterpret_cast<Window*>(&another);
+    message_queue_post({other, WM_KEYDOWN, 'B', 0});
     headless_queue_key(1, 'A');
     window_send_message(window, WM_CLOSE, 0, 0);  // the whole close ran inside the call
     EXPECT_EQ(events, (std::vector<std::string>{"timer 3", "close", "destroy"}));
     WindowMessage message;
+    ASSERT_EQ(window_get_message(&message), 1);
+    EXPECT_EQ(message.window, other);
     EXPECT_EQ(window_get_message(&message), 0);  // the key died with the window
     EXPECT_EQ(message.message, uint32_t(WM_QUIT));
     EXPECT_EQ(message.wparam, 7u);

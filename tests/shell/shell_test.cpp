@@ -16,6 +16,7 @@
 #include "platform/headless.h"
 #include "platform/keys.h"
 #include "scratch_dir.h"
+#include "shell/key_names.h"
 #include "shell/keyboard.h"
 #include "shell/net_message.h"
 #include "shell/pads.h"
@@ -62,6 +63,42 @@ TEST(Keyboard, EveryKeyDrivesItsOwnFlagAndOthersNone)
     EXPECT_EQ(held(), 2);
     clear_controls();
     EXPECT_EQ(held(), 0);
+}
+
+// The names a key script or a Keys line may give, at the edges of each
+// form; every key and pad input reads back from the name it is written as.
+TEST(KeyNames, EachFormUpToItsEdgesAndEveryNameReadsBack)
+{
+    const struct {
+        const char* name;
+        int64_t key;  // -1: refused
+    } table[] = {
+        {"a", 'A'},          {"Z", 'Z'},          {"0", '0'},           {"9", '9'},
+        {"0x26", 0x26},      {"0XfF", 0xFF},      {"0x100", -1},        {"0x", -1},
+        {"0xG1", -1},        {"0x1G", -1},        {"38", 38},           {"255", 255},
+        {"256", -1},         {"-1", -1},          {"up", VK_UP},        {"ESCAPE", VK_ESCAPE},
+        {"Upp", -1},         {"", -1},            {"F1", VK_F1},        {"f12", VK_F1 + 11},
+        {"F0", -1},          {"F13", -1},         {"F", 'F'},           {"Fx", -1},
+        {"Num0", VK_NUMPAD0}, {"nUM9", VK_NUMPAD0 + 9}, {"Numx", -1},   {"Num10", -1},
+        {"Nim1", -1},        {"Nu1", -1},         {"$", -1},
+    };
+    for (const auto& row : table) {
+        uint32_t key = 0;
+        const bool known = parse_key_name(row.name, key);
+        EXPECT_EQ(known ? int64_t(key) : -1, row.key) << '"' << row.name << '"';
+    }
+    for (uint32_t key = 1; key <= 0x1FF; ++key) {
+        uint32_t back = 0;
+        EXPECT_TRUE(parse_key_name(key_name(key).c_str(), back) && back == (key & 0xFF)) << key;
+    }
+    for (int32_t b = 0; b < pad_button_count; ++b) EXPECT_EQ(pad_button_by_name(pad_button_name(b)), b);
+    for (int32_t a = 0; a < pad_axis_count; ++a) EXPECT_EQ(pad_axis_by_name(pad_axis_name(a)), a);
+    EXPECT_EQ(pad_button_by_name("dpadleft"), pad_button_by_name("DpadLeft"));
+    EXPECT_EQ(pad_axis_by_name("leftx"), pad_axis_by_name("LeftX"));
+    EXPECT_EQ(pad_button_by_name("Dpad"), -1);
+    EXPECT_EQ(pad_axis_by_name("LeftXY"), -1);
+    for (int32_t outside : {-1, int32_t(pad_button_count)}) EXPECT_STREQ(pad_button_name(outside), "?");
+    for (int32_t outside : {-1, int32_t(pad_axis_count)}) EXPECT_STREQ(pad_axis_name(outside), "?");
 }
 
 std::vector<std::string> help_pieces(int32_t width)
