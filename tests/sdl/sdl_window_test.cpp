@@ -171,6 +171,9 @@ TEST(SdlNoWindow, NothingIsMadeWhereNothingCanShow)
     EXPECT_EQ(window_create("Valkron Engine 1.0", 400, 300, recording_proc), nullptr);
     setenv("DISPLAY", "/nowhere:0", 1);
     EXPECT_STREQ(sdl_video_open(), "no display: cannot open DISPLAY=/nowhere:0");
+    setenv("DISPLAY", "", 1);  // an empty DISPLAY is none, even with X asked for
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    EXPECT_STREQ(sdl_video_open(), "no display: set DISPLAY or WAYLAND_DISPLAY");
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     EXPECT_EQ(sdl_video_open(), nullptr);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
