@@ -268,7 +268,12 @@ TEST(SimNet, AKilledPeerEndsTheMatchWithin3SecondsAndOthersAreRefused)
     Peer host, join;
     host.start({"--host", port, "--seed", "25", "--ticks", "100000"});
     join.start({"--join", "127.0.0.1:" + port, "--ticks", "100000"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // The match has begun once the host traces its ticks (a loaded machine
+    // may take a while to get there).
+    for (const Clock::time_point until = Clock::now() + std::chrono::seconds(20);
+         host.trace().empty() && Clock::now() < until;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_FALSE(host.trace().empty()) << host.err();
     Peer third;  // the host takes one opponent only
     third.start({"--join", "127.0.0.1:" + port, "--ticks", "100000"});
     ASSERT_TRUE(third.wait(5));
