@@ -147,6 +147,25 @@ bool GameOnScreen::key(const std::string& keys, const char* command)
     return shows(any_of, state, timeout);
 }
 
+::testing::AssertionResult GameOnScreen::both_halves_change(const Picture& from, const std::string& state,
+                                                            double timeout)
+{
+    const auto half_changed = [&](const Picture& shot, int32_t x0) {
+        for (int32_t y = 0; y < shot.height; ++y)
+            for (int32_t x = x0; x < x0 + shot.width / 2; ++x)
+                if (shot.at(x, y) != from.at(x, y)) return true;
+        return false;
+    };
+    Picture shot;
+    for (const double deadline = now_seconds() + timeout; now_seconds() < deadline;) {
+        if (capture(shot) && shot.width == from.width && shot.height == from.height && half_changed(shot, 0) &&
+            half_changed(shot, shot.width / 2))
+            return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "both halves did not change within " << timeout
+                                         << " s; last screenshot kept as " << keep(shot, state);
+}
+
 std::string GameOnScreen::said() const
 {
     return scratch.read_text("game.log");

@@ -57,6 +57,9 @@ struct GameOnScreen {
     ::testing::AssertionResult shows(const std::vector<Picture>& any_of, const std::string& state, double timeout = 10);
     ::testing::AssertionResult press(const std::string& keys, const std::vector<Picture>& any_of,
                                      const std::string& state, double timeout = 10);
+    // Waits for a screenshot whose left and right halves both differ from
+    // `from`'s (both views turned); on failure keeps the last one.
+    ::testing::AssertionResult both_halves_change(const Picture& from, const std::string& state, double timeout = 15);
     // Waits for the game to end: its exit code, or -1. What it said.
     int ended(double timeout = 10);
     std::string said() const;

@@ -55,15 +55,6 @@ std::string wine_env(const std::string& alsa_conf, const std::string& debug)
 // The keys both players hold to fly: accelerate, turn and fire.
 const char both_players_fly[] = "Insert Left Home 1 a 3";
 
-// The left (side 0) or right half of a screenshot.
-std::vector<uint32_t> half(const Picture& p, int side)
-{
-    std::vector<uint32_t> out;
-    for (int32_t y = 0; y < p.height; ++y)
-        for (int32_t x = side * p.width / 2; x < (side + 1) * p.width / 2; ++x) out.push_back(p.at(x, y));
-    return out;
-}
-
 class Wine : public ::testing::Test {
 protected:
     // The prefix is made once, by the first test that needs it.
@@ -292,9 +283,7 @@ TEST_F(Wine, MatchFliesAndTheSoundsPlayFromTheirResources)
     ASSERT_TRUE(run.capture(first));
     EXPECT_EQ(first.width, 400);
     EXPECT_EQ(first.height, 300);
-    EXPECT_TRUE(reaches("both views turned", {}, [&](const Picture& shot) {
-        return half(shot, 0) != half(first, 0) && half(shot, 1) != half(first, 1);
-    }, 15.0));
+    EXPECT_TRUE(run.both_halves_change(first, "match"));
     ASSERT_TRUE(run.key(both_players_fly, "keyup"));
     ASSERT_TRUE(reaches("menu 0 after the match", "Escape", frames["menu 0"]));
     ASSERT_TRUE(run.key("Escape"));
